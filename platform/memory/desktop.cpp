@@ -99,7 +99,7 @@ LiveMenuItem* LiveWindow::item(std::string_view id) {
     return nullptr;
 }
 
-void Desktop::initialise() { log.push_back("initialise " + runDirectory_); }
+void Desktop::initialise() { note("initialise " + runDirectory_); }
 
 void Desktop::registerExitRoutine(std::function<void()> routine) {
     exitRoutines_.push_back(std::move(routine));
@@ -113,7 +113,7 @@ int Desktop::runMessageLoop() {
 
 void Desktop::endProgram(int code) {
     if (ended_) return;
-    log.push_back("endProgram " + std::to_string(code));
+    note("endProgram " + std::to_string(code));
     for (auto& r : exitRoutines_) {
         r();
         ++exitRoutineRuns_;
@@ -127,7 +127,7 @@ void Desktop::endProgram(int code) {
 void Desktop::reportFatal(const Text& message) {
     fatal_ = message;
     exitCode_ = -1;
-    log.push_back("fatal " + message);
+    note("fatal " + message);
 }
 
 void Desktop::setLocalTime(int year, int month, int day, int hour, int minute, int second) {
@@ -199,7 +199,7 @@ void Desktop::processPendingEvents() { pump(now_); }
 
 bool Desktop::dispatch(WindowId w, EventKind e, std::string_view source, const EventArgs& args) {
     if (ended_) return true;
-    if (recordEvents) {
+    if (keepRecords) {
         std::string line = windowName(w);
         line += ' ';
         line += eventName(e);

@@ -187,7 +187,9 @@ public:
     }
     // Every event raised, in order: "IconWindow Tick 时钟_呼吸灯 @120".
     std::vector<std::string> events;
-    bool recordEvents = true;  // long simulations switch the list off
+    // Long simulations switch off the records that grow with every tick (the event
+    // list, the log, shape, opacity and raise records); the rest are always kept.
+    bool keepRecords = true;
 
     // --- the surroundings ---
     void setRunDirectory(Text dir) { runDirectory_ = std::move(dir); }
@@ -261,6 +263,9 @@ private:
     void raiseIntoTopmost(WindowId w);
     void setTopmost(WindowId w, bool on);
     void misuse(std::string what) { misuses.push_back({std::move(what)}); }
+    void note(std::string line) {
+        if (keepRecords) log.push_back(std::move(line));
+    }
     void input(const UiTarget& t, EventKind e, const EventArgs& a);
     void setTimerPeriod(LiveControl& c, int period);
     Value getControl(LiveWindow& w, LiveControl& c, int index, bool loaded);

@@ -9,7 +9,7 @@ namespace memory {
 
 int Desktop::messageBox(const Text& message, int buttons, const Text* title) {
     messageBoxes.push_back({message, buttons, title ? *title : Text("信息："), now_});
-    log.push_back("messageBox " + message);
+    note("messageBox " + message);
     MessageBoxAnswer a = messageBoxAnswers_.empty() ? MessageBoxAnswer{} : messageBoxAnswers_.front();
     if (!messageBoxAnswers_.empty()) messageBoxAnswers_.pop_front();
     if (a.afterMs) pump(now_ + a.afterMs);  // timers tick while the box is open
@@ -20,7 +20,7 @@ int Desktop::messageBox(const Text& message, int buttons, const Text* title) {
 bool Desktop::inputBox(const Text& prompt, const Text& title, const Text& initial, bool password,
                        WindowId owner, Text& entered) {
     inputBoxes.push_back({prompt, title, initial, password, owner});
-    log.push_back("inputBox " + prompt);
+    note("inputBox " + prompt);
     InputBoxAnswer a = inputBoxAnswers_.empty() ? InputBoxAnswer{} : inputBoxAnswers_.front();
     if (!inputBoxAnswers_.empty()) inputBoxAnswers_.pop_front();
     if (a.afterMs) pump(now_ + a.afterMs);
@@ -31,23 +31,23 @@ bool Desktop::inputBox(const Text& prompt, const Text& title, const Text& initia
 
 bool Desktop::runCommandLine(const Text& commandLine, bool wait) {
     commandLines.push_back({commandLine, wait});
-    log.push_back("run " + commandLine);
+    note("run " + commandLine);
     return true;
 }
 
 void Desktop::shellOpen(const Text& file) {
     shellOpens.push_back(file);
-    log.push_back("shellOpen " + file);
+    note("shellOpen " + file);
 }
 
 void Desktop::openUrl(const Text& address) {
     urls.push_back(address);
-    log.push_back("openUrl " + address);
+    note("openUrl " + address);
 }
 
 bool Desktop::shutDownSystem(int mode, bool force) {
     shutdownRequests.push_back({mode, force});
-    log.push_back("shutDownSystem " + std::to_string(mode) + (force ? " forced" : ""));
+    note("shutDownSystem " + std::to_string(mode) + (force ? " forced" : ""));
     return true;
 }
 
@@ -57,17 +57,17 @@ void Desktop::pressKeys(int key1, int key2) {
     keyStrokes.push_back({key2, true});
     keyStrokes.push_back({key1, false});
     keyStrokes.push_back({key2, false});
-    log.push_back("keys " + std::to_string(key1) + "+" + std::to_string(key2));
+    note("keys " + std::to_string(key1) + "+" + std::to_string(key2));
 }
 
 void Desktop::hideTaskbar() {
     taskbarVisible_ = false;
-    log.push_back("hideTaskbar");
+    note("hideTaskbar");
 }
 
 void Desktop::showTaskbar() {
     taskbarVisible_ = true;
-    log.push_back("showTaskbar");
+    note("showTaskbar");
 }
 
 Bytes Desktop::readFile(const Text& path) {
@@ -81,7 +81,7 @@ bool Desktop::setWindowOpacity(WindowHandle h, int opacity) {
     for (auto& lw : live_) {
         if (lw && lw->handle == h) {
             lw->opacity = opacity;
-            opacityWrites.push_back({h, opacity});
+            if (keepRecords) opacityWrites.push_back({h, opacity});
             return true;
         }
     }
@@ -94,21 +94,21 @@ bool Desktop::setWindowShape(WindowId w, const Bytes& picture, Colour) {
     if (!lw) return misuse("shape of an unloaded window"), false;
     if (picture.empty()) return false;
     lw->shape = picture;
-    shapeWrites.push_back({w, picture});
+    if (keepRecords) shapeWrites.push_back({w, picture});
     return true;
 }
 
 bool Desktop::playSound(const Bytes& data, bool loop) {
     if (!parseWav(data)) return false;
     sounds.push_back({SoundEvent::Wav, std::to_string(data.size()) + (loop ? " loop" : "")});
-    log.push_back("playSound");
+    note("playSound");
     return true;
 }
 
 void Desktop::playMp3(const Text& file) {
     mp3State_ = Mp3State::None;
     sounds.push_back({SoundEvent::Mp3, file});
-    log.push_back("playMp3 " + file);
+    note("playMp3 " + file);
     if (files_.count(file)) {
         mp3State_ = Mp3State::Playing;
         mp3File_ = file;
@@ -157,13 +157,13 @@ void Desktop::installFakeSystemCalls() {
     calls_.SHEmptyRecycleBinA = [this](WindowHandle owner, const char* root,
                                        std::uint32_t flags) -> std::int32_t {
         rbEmptyFlags.push_back(flags);
-        log.push_back("emptyRecycleBin owner=" + std::to_string(owner) + (root ? " root" : ""));
+        note("emptyRecycleBin owner=" + std::to_string(owner) + (root ? " root" : ""));
         for (auto& d : drives)
             if (!d.queryFails) d.items = 0;
         return 0;
     };
     calls_.BringWindowToTop = [this](WindowHandle h) {
-        broughtToTop.push_back(h);
+        if (keepRecords) broughtToTop.push_back(h);
         return true;
     };
     calls_.CreateToolhelp32Snapshot = [this](std::uint32_t, std::uint32_t) -> SysHandle {

@@ -70,7 +70,7 @@ bool Desktop::loadWindow(WindowId w, const WindowId* parent, bool modal) {
     live_[idx(w)] = std::move(fresh);
     ++created_[idx(w)];
     if (u.alwaysOnTop) raiseIntoTopmost(w);
-    log.push_back(std::string("load ") + windowName(w));
+    note(std::string("load ") + windowName(w));
     dispatch(w, EventKind::Created, "");
     LiveWindow* lw = live(w);
     if (!lw) return false;
@@ -108,7 +108,7 @@ void Desktop::carryOutDestruction(WindowId w) {
     if (focusedWindow_ == w) focused_.reset(), focusedWindow_.reset();
     removeFromTopmost(w);
     live_[idx(w)].reset();
-    log.push_back(std::string("destroyed ") + windowName(w));
+    note(std::string("destroyed ") + windowName(w));
     bool anyLeft = false;
     for (auto& o : live_) anyLeft = anyLeft || o.has_value();
     if (!anyLeft && !exitCode_) {
@@ -293,7 +293,7 @@ void Desktop::setControl(LiveWindow& w, LiveControl& c, int index, const Value& 
 
 void Desktop::redrawWindow(const UiTarget& t) {
     if (!isLoaded(t.window)) return misuse("redraw of an unloaded window");
-    log.push_back(std::string("redraw ") + windowName(t.window) + (t.name.empty() ? "" : "/" + t.name));
+    note(std::string("redraw ") + windowName(t.window) + (t.name.empty() ? "" : "/" + t.name));
 }
 
 WindowHandle Desktop::windowHandle(const UiTarget& t) {
@@ -327,7 +327,7 @@ void Desktop::popupMenu(WindowId owner, const Text& rootItem) {
     for (const auto& m : below)
         if (!m.hidden) call.items.push_back(m.caption);
     menus.push_back(call);
-    log.push_back("menu " + rootItem);
+    note("menu " + rootItem);
     MenuAnswer answer = menuAnswers_.empty() ? MenuAnswer{} : menuAnswers_.front();
     if (!menuAnswers_.empty()) menuAnswers_.pop_front();
     if (answer.afterMs) pump(now_ + answer.afterMs);  // timers tick while the menu is up
