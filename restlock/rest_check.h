@@ -9,4 +9,7 @@ namespace restlock {
 void restCheck(DesktopServices& d, AppState& s);
 void startRestLock(DesktopServices& d, AppState& s);
 bool isProcessRunning(DesktopServices& d, const Text& name);
+
+// The hour (0..23) at which the work period begun at restBaseHour ends in a lock.
+int lockHour(int restBaseHour);
 }  // namespace restlock
