@@ -169,6 +169,21 @@ TEST(IconMenu, EveryCommandButExitClearsTheMenuFlag) {
     }
 }
 
+TEST(IconMenu, TestItemStartsARestLockAtOnce) {
+    Icon t;
+    t.choose("测试");
+    ASSERT_TRUE(t.desk.isLoaded(WindowId::LockWindow));
+    EXPECT_EQ(t.desk.window(WindowId::LockWindow)->parent, std::optional<WindowId>(kIcon));
+    EXPECT_FALSE(t.desk.window(kIcon)->visible);
+    EXPECT_EQ(t.state.menuShown, 0);
+    // Asleep: no breathing, docking or pointer test while the lock is up.
+    const int frame = t.state.iconFrame;
+    t.drag(700, 300);
+    t.desk.advance(2000);
+    EXPECT_EQ(t.state.iconFrame, frame);
+    EXPECT_EQ(t.prop(prop::kLeft), 700);
+}
+
 TEST(IconMenu, PopupModeItemsSwitchTheFlagAndTheirMarks) {
     Icon t;
     t.choose("双击弹出");
