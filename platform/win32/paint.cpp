@@ -1,0 +1,209 @@
+// The Windows desktop's painting: pictures decoded once and kept as bitmaps scaled to
+// their box, double-buffered window paints with the transparent labels drawn over the
+// background, labels and picture boxes, and window shapes and opacity.
+#include <cstring>
+
+#include "platform/shape.h"
+#include "platform/win32/desktop.h"
+#include "platform/win32/region.h"
+#include "platform/win32/system.h"
+#include "platform/win32/wide.h"
+
+namespace win32 {
+
+namespace {
+
+HBITMAP bitmapOf(const Picture& p) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = p.width;
+    bi.bmiHeader.biHeight = -p.height;  // top-down rows, like the picture
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (b && bits) std::memcpy(bits, p.argb.data(), p.argb.size() * sizeof(std::uint32_t));
+    return b;
+}
+
+void blit(HDC to, int x, int y, int w, int h, HBITMAP from, int fx, int fy) {
+    HDC src = CreateCompatibleDC(to);
+    HGDIOBJ old = SelectObject(src, from);
+    BitBlt(to, x, y, w, h, src, fx, fy, SRCCOPY);
+    SelectObject(src, old);
+    DeleteDC(src);
+}
+
+void fill(HDC dc, const RECT& r, COLORREF colour) {
+    HBRUSH b = CreateSolidBrush(colour);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+}
+
+UINT textFormat(const ControlUnit& u) {
+    UINT f = DT_SINGLELINE | DT_NOPREFIX;
+    f |= u.align == Align::Centre ? DT_CENTER : u.align == Align::Right ? DT_RIGHT : DT_LEFT;
+    if (u.verticalCentre) f |= DT_VCENTER;
+    return f;
+}
+
+// The key colour as the screen renders it: written into a screen-compatible bitmap
+// and read back, so a 16-bit display compares against what it really shows.
+std::uint32_t renderedKey(Colour key) {
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bm = CreateCompatibleBitmap(screen, 2, 2);
+    HGDIOBJ old = SelectObject(mem, bm);
+    SetPixel(mem, 1, 1, key & 0xFFFFFF);
+    COLORREF got = GetPixel(mem, 1, 1);
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    if (got == CLR_INVALID) got = key & 0xFFFFFF;
+    return 0xFF000000u | (GetRValue(got) << 16) | (GetGValue(got) << 8) | GetBValue(got);
+}
+
+}  // namespace
+
+void ShownPicture::set(const Bytes& bytes) {
+    keep(bytes);
+    decoded();
+}
+
+void ShownPicture::keep(const Bytes& bytes) {
+    dropBitmap();
+    bytes_ = bytes;
+    decoded_.reset();
+    decodeTried_ = false;
+}
+
+std::shared_ptr<const Picture> ShownPicture::decoded() {
+    if (!decodeTried_) {
+        decodeTried_ = true;
+        if (!bytes_.empty())
+            if (auto p = decodePicture(bytes_)) decoded_ = std::make_shared<const Picture>(std::move(*p));
+    }
+    return decoded_;
+}
+
+HBITMAP ShownPicture::bitmapFor(int w, int h, COLORREF back) {
+    if (w <= 0 || h <= 0 || !decoded()) return nullptr;
+    if (bitmap_ && width_ == w && height_ == h && over_ == back) return bitmap_;
+    dropBitmap();
+    const Picture& p = *decoded_;
+    // Scaled once per picture, box size and background, not on every paint.
+    Picture shown = p.width == w && p.height == h ? compositeOver(p, back)
+                                                  : compositeOver(scalePicture(p, w, h), back);
+    if (shown.width != w || shown.height != h) return nullptr;
+    bitmap_ = bitmapOf(shown);
+    width_ = w, height_ = h, over_ = back;
+    return bitmap_;
+}
+
+void ShownPicture::dropBitmap() {
+    if (bitmap_) DeleteObject(bitmap_);
+    bitmap_ = nullptr;
+}
+
+void Desktop::paintWindow(LiveWindow& lw) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(lw.hwnd, &ps);
+    const RECT pr = ps.rcPaint;
+    const int pw = pr.right - pr.left, ph = pr.bottom - pr.top;
+    RECT client{};
+    GetClientRect(lw.hwnd, &client);
+    if (pw > 0 && ph > 0) {
+        // Drawn off screen, then copied in one go: the background, picture and label
+        // texts never show half-drawn.
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP buffer = CreateCompatibleBitmap(dc, pw, ph);
+        HGDIOBJ oldBuffer = SelectObject(mem, buffer);
+        SetViewportOrgEx(mem, -pr.left, -pr.top, nullptr);
+        const COLORREF back = resolveColour(lw.backColour);
+        fill(mem, pr, back);
+        const PictureMode mode = unitFor(lw.id).pictureMode;
+        if (mode == PictureMode::Stretched) {
+            if (HBITMAP pic = lw.backPicture.bitmapFor(client.right, client.bottom, back))
+                blit(mem, pr.left, pr.top, pw, ph, pic, pr.left, pr.top);
+        } else if (auto p = lw.backPicture.decoded(); p && p->width > 0 && p->height > 0) {
+            if (HBITMAP pic = lw.backPicture.bitmapFor(p->width, p->height, back))
+                for (int y = 0; y < client.bottom; y += p->height)
+                    for (int x = 0; x < client.right; x += p->width)
+                        blit(mem, x, y, p->width, p->height, pic, 0, 0);
+        }
+        SetBkMode(mem, TRANSPARENT);
+        for (const LiveControl& c : lw.controls) {
+            if (c.kind != ControlKind::TransparentLabel || !c.visible || c.text.empty()) continue;
+            RECT r{c.left, c.top, c.left + c.width, c.top + c.height};
+            HGDIOBJ oldFont = SelectObject(mem, fontFor(c.unit->font));
+            SetTextColor(mem, resolveColour(c.textColour));
+            DrawTextW(mem, widen(c.text).c_str(), -1, &r, textFormat(*c.unit));
+            SelectObject(mem, oldFont);
+        }
+        SetViewportOrgEx(mem, 0, 0, nullptr);
+        BitBlt(dc, pr.left, pr.top, pw, ph, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, oldBuffer);
+        DeleteObject(buffer);
+        DeleteDC(mem);
+    }
+    EndPaint(lw.hwnd, &ps);
+}
+
+void Desktop::paintControl(LiveWindow&, LiveControl& c) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(c.hwnd, &ps);
+    RECT r{};
+    GetClientRect(c.hwnd, &r);
+    const COLORREF back = resolveColour(c.backColour);
+    if (c.kind == ControlKind::PictureBox) {
+        // Stretched to the whole box, composited over the box's background.
+        if (HBITMAP pic = c.picture.bitmapFor(r.right, r.bottom, back))
+            blit(dc, 0, 0, r.right, r.bottom, pic, 0, 0);
+        else
+            fill(dc, r, back);
+    } else if (c.kind == ControlKind::Label) {
+        fill(dc, r, back);
+        if (c.unit->border) FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+        if (!c.text.empty()) {
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, resolveColour(c.textColour));
+            HGDIOBJ oldFont = SelectObject(dc, fontFor(c.unit->font));
+            DrawTextW(dc, widen(c.text).c_str(), -1, &r, textFormat(*c.unit));
+            SelectObject(dc, oldFont);
+        }
+    }
+    EndPaint(c.hwnd, &ps);
+}
+
+bool Desktop::setWindowShape(WindowId w, const Bytes& picture, Colour key) {
+    LiveWindow* lw = live(w);
+    if (!lw) return misuse("shape of an unloaded window"), false;
+    if (picture.empty()) return false;
+    // The icon cuts its shape from the picture it shows: that one is decoded already.
+    std::shared_ptr<const Picture> pic;
+    if (picture == lw->backPicture.bytes()) {
+        pic = lw->backPicture.decoded();
+    } else {
+        ShownPicture other;
+        other.set(picture);
+        pic = other.decoded();
+    }
+    if (!pic) return false;
+    const Picture opaque = compositeOver(*pic, key & 0xFFFFFF);
+    HRGN region = regionFromRuns(shapeRuns(opaque, renderedKey(key)));
+    if (!region) return false;
+    if (!SetWindowRgn(lw->hwnd, region, TRUE)) {  // the system owns the region from here
+        DeleteObject(region);
+        return false;
+    }
+    return true;
+}
+
+bool Desktop::setWindowOpacity(WindowHandle h, int opacity) {
+    if (opacity < 0 || opacity > 255) opacity = 255;
+    return setWindowOpacityWin(reinterpret_cast<HWND>(h), opacity);
+}
+
+}  // namespace win32
