@@ -49,3 +49,8 @@ if(EXISTS ${gtest_root}/src/gtest-all.cc)
         target_compile_definitions(widget_win32_tests PRIVATE WIDGET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     endif()
 endif()
+
+# The timing tool, also built natively (the native build adds it itself).
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/bench/CMakeLists.txt)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/tools/bench ${CMAKE_BINARY_DIR}/tools/bench)
+endif()
