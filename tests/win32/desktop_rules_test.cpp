@@ -154,6 +154,30 @@ TEST_F(Win32Desktop, ProcessPendingEventsRunsQueuedInputAndCommandsNested) {
     EXPECT_EQ(order, (std::vector<std::string>{"menu depth 1", "click depth 2 at 7,9", "tick returns"}));
 }
 
+TEST_F(Win32Desktop, AModalWindowDisablesTheOthersUntilItIsDestroyed) {
+    ASSERT_TRUE(desk.loadWindow(kIcon));
+    ASSERT_TRUE(desk.loadWindow(kPanel));
+    ASSERT_TRUE(desk.loadWindow(kShutdown, nullptr, true));
+    EXPECT_FALSE(IsWindowEnabled(hwnd(kIcon)));
+    EXPECT_FALSE(IsWindowEnabled(hwnd(kPanel)));
+    EXPECT_TRUE(IsWindowEnabled(hwnd(kShutdown)));
+    // Keys sent to a disabled window raise nothing.
+    int keys = 0;
+    desk.overrideHandler(kIcon, EventKind::KeyDown, "", [&](win32::Desktop&, const EventArgs&) {
+        return ++keys, true;
+    });
+    PostMessageW(hwnd(kIcon), WM_KEYDOWN, 'A', 0);
+    desk.processPendingEvents();
+    EXPECT_EQ(keys, 0);
+    desk.destroyWindow(kShutdown);
+    desk.processPendingEvents();
+    EXPECT_TRUE(IsWindowEnabled(hwnd(kIcon)));
+    EXPECT_TRUE(IsWindowEnabled(hwnd(kPanel)));
+    PostMessageW(hwnd(kIcon), WM_KEYDOWN, 'A', 0);
+    desk.processPendingEvents();
+    EXPECT_EQ(keys, 1);
+}
+
 struct Clamp {
     int index, written, expected;
 };
