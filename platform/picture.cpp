@@ -5,6 +5,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE
@@ -42,22 +43,20 @@ std::optional<Picture> decodePng(std::string_view bytes, int maxW, int maxH) {
     p.width = static_cast<int>(image.width);
     p.height = static_cast<int>(image.height);
     p.hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;  // alpha channel or tRNS
-    image.format = PNG_FORMAT_RGBA;  // 8-bit sRGB, not premultiplied
-    std::vector<unsigned char> rgba;
+    // 8-bit sRGB, not premultiplied. B,G,R,A bytes are the 0xAARRGGBB words on a
+    // little-endian machine, so libpng writes straight into the picture.
+    constexpr bool little = std::endian::native == std::endian::little;
+    image.format = little ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
     try {
-        rgba.resize(PNG_IMAGE_SIZE(image));
         p.argb.resize(static_cast<std::size_t>(p.width) * p.height);
     } catch (const std::bad_alloc&) {
         png_image_free(&image);
         return std::nullopt;
     }
-    int ok = png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr);
+    static_assert(sizeof(std::uint32_t) == 4);
+    int ok = png_image_finish_read(&image, nullptr, p.argb.data(), 0, nullptr);
     png_image_free(&image);
     if (!ok) return std::nullopt;
-    for (std::size_t i = 0; i < p.argb.size(); ++i) {
-        const unsigned char* s = &rgba[i * 4];
-        p.argb[i] = pack(s[3], s[0], s[1], s[2]);
-    }
     return p;
 }
 
