@@ -21,7 +21,7 @@ namespace {
 constexpr int kBuffers = 20;
 constexpr std::size_t kBufferBytes = 15360;  // whole frames for 8/16-bit mono/stereo
 constexpr DWORD kStopGraceMs = 2000;          // buffers must come back after a reset
-constexpr DWORD kStallMs = 5000;              // a playing device that returns nothing
+constexpr DWORD kStallMs = 5000;              // beyond a buffer's own length: a stuck device
 
 // One waveOut device with its ring of buffers.
 struct Output {
@@ -32,6 +32,7 @@ struct Output {
     WAVEHDR headers[kBuffers] = {};
     std::vector<char> memory[kBuffers];
     int next = 0;
+    DWORD bufferMs = 0;  // how long one full buffer plays
 
     Output() { InitializeCriticalSection(&countLock); }
     ~Output() {
@@ -64,6 +65,7 @@ struct Output {
         freeSlots = CreateSemaphoreW(nullptr, kBuffers, kBuffers, nullptr);
         if (!freeSlots) return false;
         WAVEFORMATEX f = format;
+        bufferMs = static_cast<DWORD>(kBufferBytes * 1000 / std::max<DWORD>(f.nAvgBytesPerSec, 1));
         MMRESULT r = waveOutOpen(&device, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(&done),
                                  reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION);
         if (r != MMSYSERR_NOERROR) device = nullptr;
@@ -175,7 +177,7 @@ struct Player {
             if (w == WAIT_OBJECT_0 + 1) applyPause();
             int now = out.pending();
             if (now != last || devicePaused) lastProgress = GetTickCount();
-            if (GetTickCount() - lastProgress > kStallMs) return false;
+            if (GetTickCount() - lastProgress > kStallMs + out.bufferMs) return false;
             last = now;
         }
         return true;
