@@ -278,7 +278,13 @@ Bytes Desktop::readFile(const Text& path) { return readFileGbk(path); }
 // --- dialogs, programs, sound ------------------------------------------------
 
 int Desktop::messageBox(const Text& message, int buttons, const Text* title) {
-    return messageBoxGbk(message, buttons, title);
+    // NOTE: the widget asks for message boxes without an owner, but while the lock
+    // screen is up it raises itself above everything every 80 ms and would bury an
+    // unowned box (the wrong-password one), leaving the user facing a disabled lock
+    // with no visible way on. An owned window always stays above its owner.
+    LiveWindow* lock = live(WindowId::LockWindow);
+    HWND owner = lock && IsWindowVisible(lock->hwnd) ? lock->hwnd : nullptr;
+    return messageBoxGbk(message, buttons, title, owner);
 }
 
 bool Desktop::inputBox(const Text& prompt, const Text& title, const Text& initial, bool password,

@@ -6,11 +6,11 @@
 
 #include "platform/win32/wide.h"
 
-int messageBoxGbk(const std::string& message, int buttons, const std::string* title) {
+int messageBoxGbk(const std::string& message, int buttons, const std::string* title, HWND owner) {
     UINT type = static_cast<UINT>(buttons);
     if (!(type & MB_SYSTEMMODAL)) type |= MB_TASKMODAL;
     std::wstring caption = title ? win32::widen(*title) : std::wstring(L"信息：");
-    int id = MessageBoxW(nullptr, win32::widen(message).c_str(), caption.c_str(), type);
+    int id = MessageBoxW(owner, win32::widen(message).c_str(), caption.c_str(), type);
     switch (id) {
         case IDOK: return 0;
         case IDCANCEL: return 1;

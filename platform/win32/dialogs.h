@@ -6,10 +6,11 @@
 
 #include <string>
 
-// MessageBoxW without an owner; task-modal unless the buttons value asks for
+// MessageBoxW, owned by owner (none by default); task-modal unless the buttons value asks for
 // MB_SYSTEMMODAL. Caption "信息：" when no title is given. Result: OK 0, Cancel 1,
 // Abort 2, Retry 3, Ignore 4, Yes 5, No 6; -1 when the box could not be shown.
-int messageBoxGbk(const std::string& message, int buttons, const std::string* title);
+int messageBoxGbk(const std::string& message, int buttons, const std::string* title,
+                  HWND owner = nullptr);
 
 // Modal input dialog owned by owner (may be null). With a non-empty prompt the tall
 // layout shows it in a sunken frame; an empty title keeps the caption "请输入：".
