@@ -9,7 +9,7 @@ groups=("$@")
 
 pkgs_native=(cmake g++ make pkg-config libpng-dev libjpeg-dev zlib1g-dev libmpg123-dev googletest libgtest-dev file)
 pkgs_windows=(g++-mingw-w64-i686 libz-mingw-w64-dev dpkg-dev autoconf automake libtool nasm cmake make)
-pkgs_wine=(wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-arphic-ukai fonts-arphic-uming fonts-wqy-microhei sox libsox-fmt-all alsa-utils libasound2-plugins:i386)
+pkgs_wine=(wine wine32:i386 python3 xvfb xdotool x11-utils imagemagick fonts-arphic-ukai fonts-arphic-uming fonts-wqy-microhei sox libsox-fmt-all alsa-utils libasound2-plugins:i386)
 pkgs_tools=(librsvg2-bin lame clang libclang-rt-14-dev)
 
 SUDO=""
