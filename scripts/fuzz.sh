@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes every platform-neutral reader of outside bytes for a minute each (fixed
 # seed), seeded from our own assets. Findings are copied to tests/fuzz_regressions/
-# so the test command replays them from then on. Usage: scripts/fuzz.sh [seconds]
+# so the test command replays them from then on (beside the hostile samples there). Usage: scripts/fuzz.sh [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
