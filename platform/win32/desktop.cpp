@@ -58,13 +58,14 @@ ShownPicture& ShownPicture::operator=(const ShownPicture& o) {
         bytes_ = o.bytes_;
         decoded_ = o.decoded_;
         decodeTried_ = o.decodeTried_;
+        limit_ = o.limit_;
     }
     return *this;
 }
 
 ShownPicture::ShownPicture(ShownPicture&& o) noexcept
     : bytes_(std::move(o.bytes_)), decoded_(std::move(o.decoded_)), decodeTried_(o.decodeTried_),
-      bitmap_(o.bitmap_), width_(o.width_), height_(o.height_), over_(o.over_) {
+      limit_(o.limit_), bitmap_(o.bitmap_), width_(o.width_), height_(o.height_), over_(o.over_) {
     o.bitmap_ = nullptr;
 }
 
@@ -74,6 +75,7 @@ ShownPicture& ShownPicture::operator=(ShownPicture&& o) noexcept {
         bytes_ = std::move(o.bytes_);
         decoded_ = std::move(o.decoded_);
         decodeTried_ = o.decodeTried_;
+        limit_ = o.limit_;
         bitmap_ = o.bitmap_, width_ = o.width_, height_ = o.height_, over_ = o.over_;
         o.bitmap_ = nullptr;
     }

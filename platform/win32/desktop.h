@@ -22,16 +22,25 @@ namespace win32 {
 // A picture as a window or control shows it: decoded once when it is set, then kept
 // as a bitmap scaled to its box and composited over the background colour. Painting
 // only blits; the bitmap is rebuilt when the box size or the background changes.
+// Sides beyond which a picture is not decoded: well above a 1920 x 1080 wallpaper, and
+// for the icon well above its 42 x 42 frames and 200 x 200 base picture.
+inline constexpr int kWallpaperSizeLimit = 8192;
+inline constexpr int kIconSizeLimit = 1024;
+
 class ShownPicture {
 public:
     ShownPicture() = default;
     ShownPicture(const ShownPicture& o)
-        : bytes_(o.bytes_), decoded_(o.decoded_), decodeTried_(o.decodeTried_) {}
+        : bytes_(o.bytes_), decoded_(o.decoded_), decodeTried_(o.decodeTried_), limit_(o.limit_) {}
     ShownPicture& operator=(const ShownPicture& o);
     ShownPicture(ShownPicture&& o) noexcept;
     ShownPicture& operator=(ShownPicture&& o) noexcept;
     ~ShownPicture() { dropBitmap(); }
 
+    // Pictures anyone can replace (theme frames, wallpapers) may claim any size; one
+    // larger than this on either side is treated as unreadable, before any pixel
+    // memory is taken.
+    void setSizeLimit(int side) { limit_ = side; }
     void set(const Bytes& bytes);   // decodes at once
     void keep(const Bytes& bytes);  // decodes when first needed (a unit's picture)
     std::shared_ptr<const Picture> decoded();  // nullptr for no or unreadable bytes
@@ -45,6 +54,7 @@ private:
     Bytes bytes_;
     std::shared_ptr<const Picture> decoded_;  // shared by the stored copy and its loads
     bool decodeTried_ = false;
+    int limit_ = kWallpaperSizeLimit;
     HBITMAP bitmap_ = nullptr;
     int width_ = 0, height_ = 0;
     COLORREF over_ = 0;

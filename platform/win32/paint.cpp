@@ -83,7 +83,7 @@ std::shared_ptr<const Picture> ShownPicture::decoded() {
     if (!decodeTried_) {
         decodeTried_ = true;
         if (!bytes_.empty())
-            if (auto p = decodePicture(bytes_)) decoded_ = std::make_shared<const Picture>(std::move(*p));
+            if (auto p = decodePicture(bytes_, limit_, limit_)) decoded_ = std::make_shared<const Picture>(std::move(*p));
     }
     return decoded_;
 }
@@ -187,6 +187,7 @@ bool Desktop::setWindowShape(WindowId w, const Bytes& picture, Colour key) {
         pic = lw->backPicture.decoded();
     } else {
         ShownPicture other;
+        if (w == WindowId::IconWindow) other.setSizeLimit(kIconSizeLimit);
         other.set(picture);
         pic = other.decoded();
     }

@@ -74,6 +74,7 @@ bool Desktop::loadWindow(WindowId w, const WindowId* parent, bool modal) {
 bool Desktop::createWindow(WindowId w, const WindowId* parent, bool modal) {
     const WindowUnit& u = unitFor(w);
     // The unit's pictures are decoded once for the whole run; every load shares them.
+    if (w == WindowId::IconWindow) stored(w).backPicture.setSizeLimit(kIconSizeLimit);
     stored(w).backPicture.decoded();
     for (auto& c : stored(w).controls) c.picture.decoded();
     live_[idx(w)] = stored(w);
