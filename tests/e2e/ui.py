@@ -1,0 +1,127 @@
+"""What a person does with the widget, in steps the scenarios share: waiting for the
+docked icon, opening the panel, picking menu items, counting coloured pixels."""
+
+import re
+
+from xdesk import SCREEN_W, Failure, check, poll
+
+ICON = 42
+PANEL_W, PANEL_H = 435, 265
+# Wine's pop-up menus: a 3-pixel frame around rows of equal height; a separator row is
+# 9 pixels high.
+MENU_FRAME, MENU_SEPARATOR = 3, 9
+
+
+def docked_icon(desk, left=0, timeout=10):
+    return poll(lambda: (lambda i: i if i and i.left == left else None)(desk.icon()), timeout,
+                f"the icon docked at left {left}")
+
+
+def hover_icon(desk, icon):
+    desk.move(icon.left + ICON // 2, icon.top + ICON // 2)
+
+
+def expected_panel_left(icon):
+    """Beside the icon, on the side that faces the middle of the screen, 5 pixels apart."""
+    return icon.left - PANEL_W - 5 if icon.left > SCREEN_W / 2 else icon.left + ICON + 5
+
+
+def panel_at(desk, left, top, timeout=5):
+    return poll(lambda: (lambda p: p if p and (p.left, p.top) == (left, top) else None)(desk.panel()),
+                timeout, f"the panel at {left},{top}")
+
+
+def open_panel(desk):
+    """Hovers the docked icon until the panel has faded in beside it."""
+    icon = docked_icon(desk)
+    hover_icon(desk, icon)
+    panel = panel_at(desk, expected_panel_left(icon), icon.top - 104)
+    poll(lambda: desk.opacity(panel.xid) >= 230, 5, "the panel to fade in")
+    return icon, panel
+
+
+def panel_point(panel, left, top, width, height):
+    """The screen point at the centre of a control of the panel."""
+    return panel.left + left + width // 2, panel.top + top + height // 2
+
+
+def menus(desk):
+    return [w for w in desk.win_windows() if w.cls == "#32768" and w.visible]
+
+
+def pick_menu_item(desk, index, rows, separators=(), known=0, x_offset=10):
+    """Clicks row `index` (0-based, separators not counted) of the pop-up menu that has
+    `rows` items and separators after the items listed; `known` menus were already open
+    (a submenu comes on top of its parent)."""
+    menu = poll(lambda: (lambda ms: ms[known] if len(ms) > known else None)(
+        sorted(menus(desk), key=lambda m: m.left)), 5, f"pop-up menu {known + 1}")
+    inner = menu.height - 2 * MENU_FRAME - MENU_SEPARATOR * len(separators)
+    check(inner % rows == 0, f"menu {menu} does not hold {rows} rows and {len(separators)} separators")
+    row = inner // rows
+    y = menu.top + MENU_FRAME + row * index + MENU_SEPARATOR * sum(1 for s in separators if s < index) + row // 2
+    desk.click(menu.left + x_offset, y)
+    return menu
+
+
+def icon_menu(desk, icon, index):
+    """Right-clicks the icon and picks an item of its menu: 0 弹出方式, 1 选择图标,
+    2 自动贴边, 3 测试, 4 退出."""
+    desk.click(icon.left + ICON // 2, icon.top + ICON // 2, button=3)
+    # NOTE: the menu pops up beside the icon, under the panel when the hover opened it
+    # (see the report); its left strip stays reachable.
+    return pick_menu_item(desk, index, rows=5, separators=(4,), x_offset=8)
+
+
+def icon_submenu(desk, icon, index, sub_index):
+    icon_menu(desk, icon, index)
+    pick_menu_item(desk, sub_index, rows=2, known=1, x_offset=30)
+    poll(lambda: not menus(desk), 5, "the menus to close")
+
+
+def count(pixel, x, y, w, h, test):
+    return sum(1 for py in range(y, y + h) for px in range(x, x + w) if test(*pixel(px, py)))
+
+
+def light(r, g, b):
+    return r > 180 and g > 180 and b > 180
+
+
+def red(r, g, b):
+    return r > 180 and g < 90 and b < 90
+
+
+def green(r, g, b):
+    return g > 180 and r < 120 and b < 120
+
+
+def blue(r, g, b):
+    return b > 120 and b > r + 50
+
+
+def dialog_with(desk, text, timeout=8):
+    return poll(lambda: next((d for d in desk.dialogs() if text in d.texts or text in d.title), None),
+                timeout, f"a dialog saying {text!r}")
+
+
+def controls(dialog):
+    """The visible controls of a dialog: (class, text, left, top, width, height)."""
+    found = []
+    for item in dialog.texts.split(" | ") if dialog.texts else []:
+        m = re.fullmatch(r"([^:]*):(.*)@(-?\d+),(-?\d+),(\d+),(\d+)", item)
+        if m:
+            found.append((m.group(1), m.group(2), *(int(v) for v in m.groups()[2:])))
+    return found
+
+
+def click_control(desk, dialog, cls, text=""):
+    """Clicks the centre of the dialog's first control of that class whose text holds `text`."""
+    for c, t, x, y, w, h in controls(dialog):
+        if c.lower() == cls.lower() and text in t:
+            desk.click(x + w // 2, y + h // 2)
+            return
+    raise Failure(f"no {cls} {text!r} in dialog {dialog.title!r}: {controls(dialog)}")
+
+
+def answer_dialog(desk, dialog, button="OK"):
+    click_control(desk, dialog, "Button", button)
+    poll(lambda: all(d.handle != dialog.handle for d in desk.dialogs()), 5, f"dialog {dialog.texts!r} to close")
