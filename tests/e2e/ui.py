@@ -98,9 +98,23 @@ def blue(r, g, b):
     return b > 120 and b > r + 50
 
 
+def grey_face(r, g, b):
+    return r > 190 and max(r, g, b) - min(r, g, b) < 12
+
+
+def on_screen(desk, dialog):
+    """Whether the dialog is really seen, not buried under another window: most of its
+    area shows the grey face of a dialog."""
+    x, y, w, h = dialog.left, dialog.top, dialog.width, dialog.height
+    return count(desk.grab(x, y, w, h), x, y, w, h, grey_face) > w * h * 0.4
+
+
 def dialog_with(desk, text, timeout=8):
-    return poll(lambda: next((d for d in desk.dialogs() if text in d.texts or text in d.title), None),
-                timeout, f"a dialog saying {text!r}")
+    """The dialog (message or input box) saying `text`, once it can be seen on screen."""
+    def shown():
+        d = next((d for d in desk.dialogs() if text in d.texts or text in d.title), None)
+        return d if d and on_screen(desk, d) else None
+    return poll(shown, timeout, f"a dialog saying {text!r} to be seen")
 
 
 def controls(dialog):

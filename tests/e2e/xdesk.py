@@ -289,7 +289,8 @@ class Desk:
             x, y, w, h = crop
             args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
         if scale:
-            args += ["-resize", scale]
+            # A small picture for the README: 8 bits, 256 colours.
+            args += ["-resize", scale, "-depth", "8", "-colors", "256"]
         Path(path).parent.mkdir(parents=True, exist_ok=True)
         self.run(args + [str(path)], timeout=60)
 
