@@ -3,11 +3,32 @@
 // procedures' events (ticks, focus changes, close requests, deferred destruction).
 #include <windowsx.h>
 
+#include <utility>
+
 #include "platform/win32/desktop.h"
 
 namespace win32 {
 
 namespace {
+// Posted to a window whose modal box must come back on top; wParam 1: and be active.
+constexpr UINT kRaiseModalBox = WM_APP + 2;
+
+BOOL CALLBACK findOwnedBox(HWND h, LPARAM p) {
+    auto* s = reinterpret_cast<std::pair<HWND, HWND>*>(p);
+    if (GetWindow(h, GW_OWNER) != s->first || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
+    s->second = h;
+    return FALSE;
+}
+
+// The enabled, visible box a disabled window waits on, or nullptr. Not
+// GetLastActivePopup: a box that never got activated is not known there.
+HWND modalBoxOf(HWND owner) {
+    if (IsWindowEnabled(owner)) return nullptr;
+    std::pair<HWND, HWND> search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
 EventArgs modifiers(EventArgs a) {
     a.ctrl = GetKeyState(VK_CONTROL) < 0;
     a.shift = GetKeyState(VK_SHIFT) < 0;
@@ -96,6 +117,23 @@ LRESULT Desktop::windowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SYSCOMMAND:
             if ((wp & 0xFFF0) == SC_MOVE && !unitFor(lw->id).movable) return 0;
             break;
+        case WM_WINDOWPOSCHANGED:
+        case WM_ACTIVATE:
+            // NOTE: Wine lets a window that raises itself (the lock screen, every 80 ms)
+            // climb over its own modal box, and activates it though it is disabled, so
+            // the box is buried and typing goes nowhere. Windows keeps owned windows
+            // above their owner and passes a disabled window's activation on to its
+            // box; the box is put back on top here, and activated when the owner was.
+            if (modalBoxOf(hwnd))
+                PostMessageW(hwnd, kRaiseModalBox, msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE, 0);
+            break;
+        case kRaiseModalBox:
+            if (HWND box = modalBoxOf(hwnd)) {
+                const bool topmost = GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST;
+                SetWindowPos(box, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | (wp ? 0 : SWP_NOACTIVATE));
+            }
+            return 0;
         case kDestroyRequest:
             if (lw->generation == static_cast<std::uint32_t>(wp) && lw->pendingDestruction)
                 carryOutDestruction(lw->id);

@@ -87,12 +87,13 @@ def search_box(desk):
     desk.click(*ui.panel_point(panel, *SEARCH_BOX))
     # Focus clears it (a caret may blink: a few light pixels at most).
     poll(lambda: light_in_box() < 40, 5, "the placeholder to be cleared")
-    desk.type("hello world&q")
+    desk.type("hello world&q风景")
     poll(lambda: light_in_box() > 150, 5, "the typed text to show")
     desk.click(*ui.panel_point(panel, *SEARCH_BUTTON))
     opened = poll(desk.opened, 10, "the shell to be asked to open an address")
-    check(len(opened) == 1 and re.fullmatch(r'"?https://[a-z0-9.-]+/s\?wd=hello%20world%26q"?', opened[0]),
-          f"the shell was asked to open {opened}")
+    # The GBK text as UTF-8, percent-encoded: 风景 is E9 A3 8E E6 99 AF.
+    want = r'"?https://[a-z0-9.-]+/s\?wd=hello%20world%26q%E9%A3%8E%E6%99%AF"?'
+    check(len(opened) == 1 and re.fullmatch(want, opened[0]), f"the shell was asked to open {opened}")
     poll(lambda: desk.panel() is None, 5, "the panel to close after the search")
 
 
