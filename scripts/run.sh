@@ -89,6 +89,15 @@ else
   say "started a virtual display $DISPLAY (1920x1080)"
 fi
 
+# NOTE: a bare virtual display has no window manager: Wine would leave the captions of
+# "managed" windows undrawn and their activation on a click to the missing manager, so
+# there the widget's windows are unmanaged and Wine does both itself. On a desktop with
+# a manager they stay managed. The setting is the widget's own (AppDefaults).
+managed=Y
+[ -n "$xvfb_pid" ] && managed=N
+wine reg add 'HKCU\Software\Wine\AppDefaults\desk_widget.exe\X11 Driver' /v Managed /d "$managed" /f \
+  >/dev/null 2>&1 || say "could not set the window management mode"
+
 # --- the widget ----------------------------------------------------------------------
 say "starting the widget on display $DISPLAY (Ctrl+C stops it)"
 say "to look at it:  DISPLAY=$DISPLAY import -window root widget.png"

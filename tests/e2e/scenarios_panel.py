@@ -56,7 +56,15 @@ def panel_beside_icon(desk):
 
     # The pointer leaves: it fades out and closes.
     desk.move(1300, 900)
-    poll(lambda: desk.panel() is None, 5, "the panel to close after the pointer left")
+    fading = []
+
+    def closed():
+        if desk.panel() is None:
+            return True
+        fading.append(desk.opacity(panel.xid))
+        return False
+    poll(closed, 5, "the panel to close after the pointer left", interval=0.02)
+    check(any(0 < a < 220 for a in fading), f"opacity while fading out: {fading}")
 
     # On the right edge it opens on the left of the icon.
     desk.drag(icon.left + 21, icon.top + 21, 1500, icon.top + 21)
