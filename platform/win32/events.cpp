@@ -117,13 +117,17 @@ LRESULT Desktop::windowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SYSCOMMAND:
             if ((wp & 0xFFF0) == SC_MOVE && !unitFor(lw->id).movable) return 0;
             break;
+        case WM_WINDOWPOSCHANGING:
+            // NOTE: Wine lets a window that raises itself (the lock screen, every 80 ms)
+            // climb over its own modal box and activates it though it is disabled, so
+            // the box is buried and typing and clicks in it go nowhere. Windows keeps
+            // owned windows above their owner and never hands the keyboard to a
+            // disabled window: the raise here activates nothing, and the box is put
+            // back on top once it is done.
+            if (modalBoxOf(hwnd)) reinterpret_cast<WINDOWPOS*>(lp)->flags |= SWP_NOACTIVATE;
+            break;
         case WM_WINDOWPOSCHANGED:
         case WM_ACTIVATE:
-            // NOTE: Wine lets a window that raises itself (the lock screen, every 80 ms)
-            // climb over its own modal box, and activates it though it is disabled, so
-            // the box is buried and typing goes nowhere. Windows keeps owned windows
-            // above their owner and passes a disabled window's activation on to its
-            // box; the box is put back on top here, and activated when the owner was.
             if (modalBoxOf(hwnd))
                 PostMessageW(hwnd, kRaiseModalBox, msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE, 0);
             break;

@@ -17,6 +17,16 @@ def docked_icon(desk, left=0, timeout=10):
                 f"the icon docked at left {left}")
 
 
+def drag_icon(desk, icon, x, y, docking=True):
+    """Drags the icon by its centre to (x, y), quickly: see the report on drags in the
+    automatic popup mode. While docking is on, the docking tick may put the icon on an
+    edge in the middle of the drag, so only its height says it followed."""
+    def followed():
+        now = desk.icon()
+        return now and now.top == y - ICON // 2 and (docking or now.left == x - ICON // 2)
+    desk.drag(icon.left + ICON // 2, icon.top + ICON // 2, x, y, settled=followed)
+
+
 def hover_icon(desk, icon):
     desk.move(icon.left + ICON // 2, icon.top + ICON // 2)
 
@@ -58,8 +68,16 @@ def pick_menu_item(desk, index, rows, separators=(), known=0, x_offset=10):
     inner = menu.height - 2 * MENU_FRAME - MENU_SEPARATOR * len(separators)
     check(inner % rows == 0, f"menu {menu} does not hold {rows} rows and {len(separators)} separators")
     row = inner // rows
-    y = menu.top + MENU_FRAME + row * index + MENU_SEPARATOR * sum(1 for s in separators if s < index) + row // 2
-    desk.click(menu.left + x_offset, y)
+    top = menu.top + MENU_FRAME + row * index + MENU_SEPARATOR * sum(1 for s in separators if s < index)
+    x, y = menu.left + x_offset, top + row // 2
+    # Point at the item and click once it is highlighted: a click on a menu that is
+    # drawn but not yet tracking the pointer is lost. The strip looked at is the left
+    # end of the row, which the panel never covers.
+    strip = (menu.left + MENU_FRAME, top, 16, row)
+    before = desk.snapshot(*strip)
+    desk.move(x, y)
+    poll(lambda: desk.snapshot(*strip) != before, 5, f"menu item {index} to be highlighted")
+    desk.click(x, y)
     return menu
 
 

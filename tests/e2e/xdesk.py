@@ -6,7 +6,6 @@ import dataclasses
 import os
 import re
 import shutil
-import signal
 import subprocess
 import time
 from pathlib import Path
@@ -94,6 +93,7 @@ class Desk:
         self.widget = None
         self.tray = None
         self.display = None
+        self.docs = None  # where the README screenshots go, when they are retaken
         self.sound_file = WORK / "sound.raw"
         self.env = dict(os.environ)
         self.env.update(WINEPREFIX=str(PREFIX), WINEDEBUG="-all",
@@ -189,9 +189,6 @@ class Desk:
             self.tray.wait(10)
             self.tray = None
 
-    def widget_exited(self):
-        return self.widget is not None and self.widget.poll() is not None
-
     # --- windows --------------------------------------------------------------------
     def x_windows(self):
         """The widget's visible X windows larger than 1 x 1 (Wine maps each top-level
@@ -265,15 +262,24 @@ class Desk:
         self.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(repeat),
                   "--delay", "80", str(button)])
 
-    def drag(self, x0, y0, x1, y1, steps=12):
-        """Presses on (x0, y0), travels to (x1, y1) and releases, at a hand's pace:
-        the widget starts the system's move after the press has been handled."""
+    def drag(self, x0, y0, x1, y1, settled=None, steps=6):
+        """Presses on (x0, y0), travels to (x1, y1) and releases, at a hand's pace: the
+        widget starts the system's move after the press has been handled. With `settled`,
+        the release waits until the window has followed the pointer there."""
         self.run(["xdotool", "mousemove", str(x0), str(y0), "mousedown", "1"])
-        time.sleep(0.25)
+        time.sleep(0.1)
         for i in range(1, steps + 1):
             self.run(["xdotool", "mousemove", str(x0 + (x1 - x0) * i // steps), str(y0 + (y1 - y0) * i // steps)])
-            time.sleep(0.02)
-        time.sleep(0.15)
+        if settled:
+            # NOTE: Wine's move loop sometimes misses the last motion; a hand would
+            # wiggle the pointer until the window caught up.
+            def caught_up():
+                if settled():
+                    return True
+                self.run(["xdotool", "mousemove", str(x1 + 1), str(y1), "mousemove", str(x1), str(y1)])
+                return False
+            poll(caught_up, 2, "the dragged window to follow the pointer", interval=0.15)
+        time.sleep(0.1)
         self.run(["xdotool", "mouseup", "1"])
 
     def key(self, *keys):
@@ -294,11 +300,16 @@ class Desk:
         Path(path).parent.mkdir(parents=True, exist_ok=True)
         self.run(args + [str(path)], timeout=60)
 
-    def grab(self, x, y, w, h):
-        """Pixels of a screen rectangle: a function (x, y) -> (r, g, b) in screen coordinates."""
+    def snapshot(self, x, y, w, h):
+        """The RGB bytes of a screen rectangle, row by row."""
         data = self.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
                          "-depth", "8", "rgb:-"], timeout=60).stdout
         check(len(data) == w * h * 3, f"screen grab gave {len(data)} bytes for {w}x{h}")
+        return data
+
+    def grab(self, x, y, w, h):
+        """Pixels of a screen rectangle: a function (x, y) -> (r, g, b) in screen coordinates."""
+        data = self.snapshot(x, y, w, h)
 
         def pixel(px, py):
             i = ((py - y) * w + (px - x)) * 3
