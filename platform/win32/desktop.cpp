@@ -248,13 +248,22 @@ bool Desktop::raise(WindowId w, EventKind e, std::string_view source, const Even
 int Desktop::screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int Desktop::screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
+// NOTE: handlers read x and then y, 25 times a second; one GetCursorPos (under Wine
+// an X server round trip) serves the pair.
 int Desktop::pointerX() {
     POINT p{};
     GetCursorPos(&p);
+    pendingPointerY_ = p.y;
+    pendingPointerTick_ = GetTickCount();
     return p.x;
 }
 
 int Desktop::pointerY() {
+    if (pendingPointerY_ && GetTickCount() == pendingPointerTick_) {
+        int y = *pendingPointerY_;
+        pendingPointerY_.reset();
+        return y;
+    }
     POINT p{};
     GetCursorPos(&p);
     return p.y;

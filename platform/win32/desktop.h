@@ -15,6 +15,7 @@
 
 #include "platform/desktop_services.h"
 #include "platform/picture.h"
+#include "platform/shape.h"
 #include "units/unit.h"
 
 namespace win32 {
@@ -98,6 +99,8 @@ struct LiveWindow {
     std::uint32_t generation = 0;
     std::vector<LiveControl> controls;
     std::vector<LiveMenuItem> menu;
+    std::vector<Run> shapeRuns;  // the shape set last, so an unchanged one is not sent again
+    bool hasShape = false;
 
     LiveControl* control(std::string_view name);
     LiveMenuItem* item(std::string_view id);
@@ -173,6 +176,8 @@ public:
     static Desktop* current() { return current_; }
 
 private:
+    std::optional<int> pendingPointerY_;  // y of the pointer read by pointerX
+    DWORD pendingPointerTick_ = 0;
     struct Where {
         WindowId window{};
         int control = -1;  // index into the window's controls; -1 for the window itself

@@ -193,12 +193,19 @@ bool Desktop::setWindowShape(WindowId w, const Bytes& picture, Colour key) {
     }
     if (!pic) return false;
     const Picture opaque = compositeOver(*pic, key & 0xFFFFFF);
-    HRGN region = regionFromRuns(shapeRuns(opaque, renderedKey(key)));
+    std::vector<Run> runs = shapeRuns(opaque, renderedKey(key));
+    // NOTE: the breathing frames mostly share one outline; handing the same region to
+    // the system every 120 ms costs a window-manager round trip (under Wine an X
+    // shape request) for nothing.
+    if (lw->hasShape && runs == lw->shapeRuns) return true;
+    HRGN region = regionFromRuns(runs);
     if (!region) return false;
     if (!SetWindowRgn(lw->hwnd, region, TRUE)) {  // the system owns the region from here
         DeleteObject(region);
         return false;
     }
+    lw->shapeRuns = std::move(runs);
+    lw->hasShape = true;
     return true;
 }
 
