@@ -259,8 +259,14 @@ class Desk:
         self.run(["xdotool", "mousemove", str(x), str(y)])
 
     def click(self, x, y, button=1, repeat=1):
-        self.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(repeat),
-                  "--delay", "80", str(button)])
+        if repeat > 1:
+            self.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(repeat),
+                      "--delay", "80", str(button)])
+            return
+        # Held for a moment, as a finger does.
+        self.run(["xdotool", "mousemove", str(x), str(y), "mousedown", str(button)])
+        time.sleep(0.05)
+        self.run(["xdotool", "mouseup", str(button)])
 
     def drag(self, x0, y0, x1, y1, settled=None, steps=6):
         """Presses on (x0, y0), travels to (x1, y1) and releases, at a hand's pace: the
