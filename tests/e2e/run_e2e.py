@@ -50,6 +50,8 @@ def run_suite(names, run_no, docs):
                 except Exception:  # noqa: BLE001
                     shot = "(no screenshot)"
                 detail = str(e) if isinstance(e, xdesk.Failure) else traceback.format_exc()
+                if desk.widget and desk.widget.poll() is not None:
+                    detail += f" (the widget had ended, exit code {desk.widget.returncode})"
                 log(f"FAIL {name} ({time.monotonic() - started:.1f}s): {detail}  screenshot: {shot}")
                 failed.append(name)
             finally:
