@@ -80,8 +80,7 @@ Desktop::Desktop(int screenWidth, int screenHeight) : screenW_(screenWidth), scr
             lc.period = c.period;
             s.controls.push_back(std::move(lc));
         }
-        for (const MenuItemUnit& m : u.menu)
-            s.menu.push_back({m.caption, m.level, m.caption, m.checked, m.hidden, m.disabled});
+        s.menu = menuItemsFrom(u);
     }
     setLocalTime(2026, 12, 11, 10, 40, 0);
     installFakeSystemCalls();
@@ -93,11 +92,7 @@ LiveControl* LiveWindow::control(std::string_view name) {
     return nullptr;
 }
 
-LiveMenuItem* LiveWindow::item(std::string_view id) {
-    for (auto& m : menu)
-        if (m.id == id) return &m;
-    return nullptr;
-}
+LiveMenuItem* LiveWindow::item(std::string_view id) { return findMenuItem(menu, id); }
 
 void Desktop::initialise() { note("initialise " + runDirectory_); }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/desktop_services.h"
+#include "platform/menu_items.h"
 #include "units/unit.h"
 
 namespace memory {
@@ -32,12 +33,7 @@ struct LiveControl {
     WindowHandle handle = 0;
 };
 
-struct LiveMenuItem {
-    std::string id;  // the unit's caption: the item's identity
-    int level = 0;
-    Text caption;
-    bool checked = false, hidden = false, disabled = false;
-};
+using LiveMenuItem = MenuItemState;
 
 struct LiveWindow {
     WindowId id{};

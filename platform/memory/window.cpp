@@ -163,12 +163,7 @@ Value Desktop::getProperty(const UiTarget& t, int index) {
     if (t.kind == UiTarget::Kind::MenuItem) {
         LiveMenuItem* m = w.item(t.name);
         if (!m) return misuse("no menu item " + t.name), Value();
-        switch (index) {
-            case prop::kItemCaption: return Value(m->caption);
-            case prop::kItemChecked: return Value(m->checked);
-            case 2: return Value(m->disabled);
-            case 3: return Value(!m->hidden);
-        }
+        if (auto v = menuItemProperty(*m, index)) return *v;
         return misuse("menu item property " + std::to_string(index)), Value();
     }
     if (t.kind == UiTarget::Kind::Control) {
@@ -218,13 +213,8 @@ void Desktop::setProperty(const UiTarget& t, int index, const Value& v) {
     if (t.kind == UiTarget::Kind::MenuItem) {
         LiveMenuItem* m = w.item(t.name);
         if (!m) return misuse("no menu item " + t.name);
-        switch (index) {
-            case prop::kItemCaption: m->caption = v.asText(); return;
-            case prop::kItemChecked: m->checked = v.asBool(); return;
-            case 2: m->disabled = v.asBool(); return;
-            case 3: m->hidden = !v.asBool(); return;
-        }
-        return misuse("menu item property " + std::to_string(index));
+        if (!setMenuItemProperty(*m, index, v)) misuse("menu item property " + std::to_string(index));
+        return;
     }
     if (t.kind == UiTarget::Kind::Control) {
         LiveControl* c = w.control(t.name);

@@ -88,11 +88,7 @@ LiveControl* LiveWindow::control(std::string_view name) {
     return nullptr;
 }
 
-LiveMenuItem* LiveWindow::item(std::string_view id) {
-    for (auto& m : menu)
-        if (m.id == id) return &m;
-    return nullptr;
-}
+LiveMenuItem* LiveWindow::item(std::string_view id) { return findMenuItem(menu, id); }
 
 COLORREF resolveColour(Colour c) {
     return c == kDefaultColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(c & 0xFFFFFF);
@@ -125,8 +121,7 @@ Desktop::Desktop() {
             lc.period = c.period;
             s.controls.push_back(std::move(lc));
         }
-        for (const MenuItemUnit& m : u.menu)
-            s.menu.push_back({m.caption, m.level, m.caption, m.checked, m.hidden, m.disabled});
+        s.menu = menuItemsFrom(u);
     }
     createOwnerWindow();
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/desktop_services.h"
+#include "platform/menu_items.h"
 #include "platform/picture.h"
 #include "platform/shape.h"
 #include "units/unit.h"
@@ -76,12 +77,7 @@ struct LiveControl {
     WNDPROC editProc = nullptr; // the edit class's own procedure under our filter
 };
 
-struct LiveMenuItem {
-    std::string id;  // the unit's caption: the item's identity
-    int level = 0;
-    Text caption;
-    bool checked = false, hidden = false, disabled = false;
-};
+using LiveMenuItem = MenuItemState;
 
 struct LiveWindow {
     WindowId id{};
