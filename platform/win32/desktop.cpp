@@ -65,8 +65,10 @@ ShownPicture& ShownPicture::operator=(const ShownPicture& o) {
 
 ShownPicture::ShownPicture(ShownPicture&& o) noexcept
     : bytes_(std::move(o.bytes_)), decoded_(std::move(o.decoded_)), decodeTried_(o.decodeTried_),
-      limit_(o.limit_), bitmap_(o.bitmap_), width_(o.width_), height_(o.height_), over_(o.over_) {
+      limit_(o.limit_), bitmap_(o.bitmap_), dc_(o.dc_), dcOriginal_(o.dcOriginal_), width_(o.width_),
+      height_(o.height_), over_(o.over_) {
     o.bitmap_ = nullptr;
+    o.dc_ = nullptr;
 }
 
 ShownPicture& ShownPicture::operator=(ShownPicture&& o) noexcept {
@@ -76,8 +78,10 @@ ShownPicture& ShownPicture::operator=(ShownPicture&& o) noexcept {
         decoded_ = std::move(o.decoded_);
         decodeTried_ = o.decodeTried_;
         limit_ = o.limit_;
-        bitmap_ = o.bitmap_, width_ = o.width_, height_ = o.height_, over_ = o.over_;
+        bitmap_ = o.bitmap_, dc_ = o.dc_, dcOriginal_ = o.dcOriginal_;
+        width_ = o.width_, height_ = o.height_, over_ = o.over_;
         o.bitmap_ = nullptr;
+        o.dc_ = nullptr;
     }
     return *this;
 }

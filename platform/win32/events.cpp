@@ -117,6 +117,9 @@ LRESULT Desktop::windowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SYSCOMMAND:
             if ((wp & 0xFFF0) == SC_MOVE && !unitFor(lw->id).movable) return 0;
             break;
+        case WM_DISPLAYCHANGE:
+            renderedKeys_.clear();  // the colour depth may have changed
+            break;
         case WM_WINDOWPOSCHANGING:
             // NOTE: Wine lets a window that raises itself (the lock screen, every 80 ms)
             // climb over its own modal box and activates it though it is disabled, so

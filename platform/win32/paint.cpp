@@ -27,14 +27,6 @@ HBITMAP bitmapOf(const Picture& p) {
     return b;
 }
 
-void blit(HDC to, int x, int y, int w, int h, HBITMAP from, int fx, int fy) {
-    HDC src = CreateCompatibleDC(to);
-    HGDIOBJ old = SelectObject(src, from);
-    BitBlt(to, x, y, w, h, src, fx, fy, SRCCOPY);
-    SelectObject(src, old);
-    DeleteDC(src);
-}
-
 void fill(HDC dc, const RECT& r, COLORREF colour) {
     HBRUSH b = CreateSolidBrush(colour);
     FillRect(dc, &r, b);
@@ -46,23 +38,6 @@ UINT textFormat(const ControlUnit& u) {
     f |= u.align == Align::Centre ? DT_CENTER : u.align == Align::Right ? DT_RIGHT : DT_LEFT;
     if (u.verticalCentre) f |= DT_VCENTER;
     return f;
-}
-
-// The key colour as the screen renders it: written into a screen-compatible bitmap
-// and read back, so a 16-bit display compares against what it really shows.
-std::uint32_t renderedKey(Colour key) {
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bm = CreateCompatibleBitmap(screen, 2, 2);
-    HGDIOBJ old = SelectObject(mem, bm);
-    SetPixel(mem, 1, 1, key & 0xFFFFFF);
-    COLORREF got = GetPixel(mem, 1, 1);
-    SelectObject(mem, old);
-    DeleteObject(bm);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    if (got == CLR_INVALID) got = key & 0xFFFFFF;
-    return 0xFF000000u | (GetRValue(got) << 16) | (GetGValue(got) << 8) | GetBValue(got);
 }
 
 }  // namespace
@@ -88,9 +63,9 @@ std::shared_ptr<const Picture> ShownPicture::decoded() {
     return decoded_;
 }
 
-HBITMAP ShownPicture::bitmapFor(int w, int h, COLORREF back) {
+HDC ShownPicture::sourceFor(int w, int h, COLORREF back) {
     if (w <= 0 || h <= 0 || !decoded()) return nullptr;
-    if (bitmap_ && width_ == w && height_ == h && over_ == back) return bitmap_;
+    if (dc_ && width_ == w && height_ == h && over_ == back) return dc_;
     dropBitmap();
     const Picture& p = *decoded_;
     // Scaled once per picture, box size and background, not on every paint.
@@ -98,13 +73,52 @@ HBITMAP ShownPicture::bitmapFor(int w, int h, COLORREF back) {
                                                   : compositeOver(scalePicture(p, w, h), back);
     if (shown.width != w || shown.height != h) return nullptr;
     bitmap_ = bitmapOf(shown);
+    if (!bitmap_) return nullptr;
+    dc_ = CreateCompatibleDC(nullptr);
+    if (!dc_) return dropBitmap(), nullptr;
+    dcOriginal_ = SelectObject(dc_, bitmap_);
     width_ = w, height_ = h, over_ = back;
-    return bitmap_;
+    return dc_;
 }
 
 void ShownPicture::dropBitmap() {
+    if (dc_) {
+        SelectObject(dc_, dcOriginal_);
+        DeleteDC(dc_);
+    }
+    dc_ = nullptr;
+    dcOriginal_ = nullptr;
     if (bitmap_) DeleteObject(bitmap_);
     bitmap_ = nullptr;
+}
+
+namespace {
+
+bool hasTextToDraw(const LiveWindow& lw) {
+    for (const LiveControl& c : lw.controls)
+        if (c.kind == ControlKind::TransparentLabel && c.visible && !c.text.empty()) return true;
+    return false;
+}
+
+}  // namespace
+
+// The background: the picture stretched or tiled over the back colour, or the colour.
+void Desktop::paintBackground(LiveWindow& lw, HDC to, const RECT& area, const RECT& client) {
+    const COLORREF back = resolveColour(lw.backColour);
+    const int aw = area.right - area.left, ah = area.bottom - area.top;
+    if (unitFor(lw.id).pictureMode == PictureMode::Stretched) {
+        // The stretched picture covers the whole client area: no fill under it.
+        if (HDC pic = lw.backPicture.sourceFor(client.right, client.bottom, back))
+            BitBlt(to, area.left, area.top, aw, ah, pic, area.left, area.top, SRCCOPY);
+        else
+            fill(to, area, back);
+        return;
+    }
+    auto p = lw.backPicture.decoded();
+    HDC pic = p && p->width > 0 && p->height > 0 ? lw.backPicture.sourceFor(p->width, p->height, back) : nullptr;
+    if (!pic) return fill(to, area, back);
+    for (int y = 0; y < client.bottom; y += p->height)
+        for (int x = 0; x < client.right; x += p->width) BitBlt(to, x, y, p->width, p->height, pic, 0, 0, SRCCOPY);
 }
 
 void Desktop::paintWindow(LiveWindow& lw) {
@@ -114,25 +128,18 @@ void Desktop::paintWindow(LiveWindow& lw) {
     const int pw = pr.right - pr.left, ph = pr.bottom - pr.top;
     RECT client{};
     GetClientRect(lw.hwnd, &client);
-    if (pw > 0 && ph > 0) {
+    if (pw > 0 && ph > 0 && !hasTextToDraw(lw)) {
+        // Nothing is drawn over the background (the icon, every 120 ms): it goes
+        // straight to the window, each pixel once, so nothing can show half-drawn.
+        paintBackground(lw, dc, pr, client);
+    } else if (pw > 0 && ph > 0) {
         // Drawn off screen, then copied in one go: the background, picture and label
         // texts never show half-drawn.
         HDC mem = CreateCompatibleDC(dc);
         HBITMAP buffer = CreateCompatibleBitmap(dc, pw, ph);
         HGDIOBJ oldBuffer = SelectObject(mem, buffer);
         SetViewportOrgEx(mem, -pr.left, -pr.top, nullptr);
-        const COLORREF back = resolveColour(lw.backColour);
-        fill(mem, pr, back);
-        const PictureMode mode = unitFor(lw.id).pictureMode;
-        if (mode == PictureMode::Stretched) {
-            if (HBITMAP pic = lw.backPicture.bitmapFor(client.right, client.bottom, back))
-                blit(mem, pr.left, pr.top, pw, ph, pic, pr.left, pr.top);
-        } else if (auto p = lw.backPicture.decoded(); p && p->width > 0 && p->height > 0) {
-            if (HBITMAP pic = lw.backPicture.bitmapFor(p->width, p->height, back))
-                for (int y = 0; y < client.bottom; y += p->height)
-                    for (int x = 0; x < client.right; x += p->width)
-                        blit(mem, x, y, p->width, p->height, pic, 0, 0);
-        }
+        paintBackground(lw, mem, pr, client);
         SetBkMode(mem, TRANSPARENT);
         for (const LiveControl& c : lw.controls) {
             if (c.kind != ControlKind::TransparentLabel || !c.visible || c.text.empty()) continue;
@@ -159,8 +166,8 @@ void Desktop::paintControl(LiveWindow&, LiveControl& c) {
     const COLORREF back = resolveColour(c.backColour);
     if (c.kind == ControlKind::PictureBox) {
         // Stretched to the whole box, composited over the box's background.
-        if (HBITMAP pic = c.picture.bitmapFor(r.right, r.bottom, back))
-            blit(dc, 0, 0, r.right, r.bottom, pic, 0, 0);
+        if (HDC pic = c.picture.sourceFor(r.right, r.bottom, back))
+            BitBlt(dc, 0, 0, r.right, r.bottom, pic, 0, 0, SRCCOPY);
         else
             fill(dc, r, back);
     } else if (c.kind == ControlKind::Label) {
@@ -176,6 +183,28 @@ void Desktop::paintControl(LiveWindow&, LiveControl& c) {
     }
     EndPaint(c.hwnd, &ps);
 }
+
+// The key colour as the screen renders it: written into a screen-compatible bitmap
+// and read back, so a 16-bit display compares against what it really shows. Asked on
+// every breathing tick, so kept until the display's colour depth changes.
+std::uint32_t Desktop::renderedKey(Colour key) {
+    if (auto known = renderedKeys_.find(key & 0xFFFFFF); known != renderedKeys_.end()) return known->second;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bm = CreateCompatibleBitmap(screen, 2, 2);
+    HGDIOBJ old = SelectObject(mem, bm);
+    SetPixel(mem, 1, 1, key & 0xFFFFFF);
+    COLORREF got = GetPixel(mem, 1, 1);
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    if (got == CLR_INVALID) got = key & 0xFFFFFF;
+    const std::uint32_t rendered = 0xFF000000u | (GetRValue(got) << 16) | (GetGValue(got) << 8) | GetBValue(got);
+    renderedKeys_[key & 0xFFFFFF] = rendered;
+    return rendered;
+}
+
 
 bool Desktop::setWindowShape(WindowId w, const Bytes& picture, Colour key) {
     LiveWindow* lw = live(w);

@@ -281,18 +281,25 @@ void Desktop::setProperty(const UiTarget& t, int index, const Value& v) {
     GetWindowRect(w.hwnd, &r);
     constexpr UINT kMove = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
     constexpr UINT kSize = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    // NOTE: the icon's docking writes its left edge every 800 ms; a write that moves
+    // nothing is not handed to the system (under Wine each one is a dozen server calls).
+    const int width = r.right - r.left, height = r.bottom - r.top;
     switch (index) {
         case prop::kLeft:
-            SetWindowPos(w.hwnd, nullptr, clampPosition(v.asInt()), r.top, 0, 0, kMove);
+            if (const int x = clampPosition(v.asInt()); x != r.left)
+                SetWindowPos(w.hwnd, nullptr, x, r.top, 0, 0, kMove);
             return;
         case prop::kTop:
-            SetWindowPos(w.hwnd, nullptr, r.left, clampPosition(v.asInt()), 0, 0, kMove);
+            if (const int y = clampPosition(v.asInt()); y != r.top)
+                SetWindowPos(w.hwnd, nullptr, r.left, y, 0, 0, kMove);
             return;
         case prop::kWidth:
-            SetWindowPos(w.hwnd, nullptr, 0, 0, clampSize(v.asInt()), r.bottom - r.top, kSize);
+            if (const int cx = clampSize(v.asInt()); cx != width)
+                SetWindowPos(w.hwnd, nullptr, 0, 0, cx, height, kSize);
             return;
         case prop::kHeight:
-            SetWindowPos(w.hwnd, nullptr, 0, 0, r.right - r.left, clampSize(v.asInt()), kSize);
+            if (const int cy = clampSize(v.asInt()); cy != height)
+                SetWindowPos(w.hwnd, nullptr, 0, 0, width, cy, kSize);
             return;
         case prop::kVisible:
             w.visible = v.asBool();
