@@ -25,6 +25,7 @@ say "building the widget (windows preset) and the two budget programs"
 widget_exe="$root/build/windows/desk_widget.exe"
 cxx=(i686-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -static)
 "${cxx[@]}" -mwindows -o "$out/minimal_window.exe" "$root/tools/budget/minimal_window.cpp" || die "minimal_window.cpp"
+"${cxx[@]}" -mwindows -municode -o "$out/floor_window.exe" "$root/tools/budget/floor_window.cpp" || die "floor_window.cpp"
 "${cxx[@]}" -municode -o "$out/probe.exe" "$root/tools/budget/probe.cpp" -lpsapi || die "probe.cpp"
 # The same program under another name: the probe check runs it beside the baseline.
 cp "$out/minimal_window.exe" "$out/objects_check.exe"
@@ -88,11 +89,14 @@ away_x=1400 away_y=900  # a spot far from the icon, the panel and the lock's box
 xdotool mousemove "$away_x" "$away_y"
 (cd "$out" && exec setsid wine "$out/minimal_window.exe" >/dev/null 2>&1) &
 (cd "$root/build/windows" && exec setsid wine "$widget_exe" >/dev/null 2>&1) &
+# Reads the widget's own black frames, from beside the widget as the icon does.
+(cd "$root/build/windows" && exec setsid wine "$out/floor_window.exe" 黑图标 >/dev/null 2>&1) &
 wait_for 30 icon_docked || die "the widget's icon did not dock to the left edge"
 wait_for 10 linux_pid minimal_window.exe >/dev/null || die "the minimal window did not start"
-wpid=$(linux_pid desk_widget.exe) mpid=$(linux_pid minimal_window.exe)
+wait_for 10 linux_pid floor_window.exe >/dev/null || die "the floor window did not start"
+wpid=$(linux_pid desk_widget.exe) mpid=$(linux_pid minimal_window.exe) fpid=$(linux_pid floor_window.exe)
 spid=$(linux_pid wineserver)
-say "widget pid $wpid, minimal window pid $mpid, wineserver pid $spid"
+say "widget pid $wpid, minimal window pid $mpid, floor window pid $fpid, wineserver pid $spid"
 
 # The probe must see objects come: the baseline program, started again under another
 # name, creates 25 brushes, windows, menus and events 5 s after its start, and the
@@ -124,9 +128,10 @@ done
 : >"$run/steps.tsv"
 t0=$(now_ms)
 sample() {  # one line of the Linux figures of both processes and the server
-  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$(( ($(now_ms) - t0) ))" "$(cut -d' ' -f1 /proc/loadavg)" \
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$(( ($(now_ms) - t0) ))" "$(cut -d' ' -f1 /proc/loadavg)" \
     "$(cpu_ticks "$wpid")" "$(status_kb "$wpid" VmRSS)" "$(status_kb "$wpid" Threads)" \
-    "$(cpu_ticks "$mpid")" "$(status_kb "$mpid" VmRSS)" "$(status_kb "$mpid" Threads)" "$(cpu_ticks "$spid")"
+    "$(cpu_ticks "$mpid")" "$(status_kb "$mpid" VmRSS)" "$(status_kb "$mpid" Threads)" "$(cpu_ticks "$spid")" \
+    "$(cpu_ticks "$fpid")"
 }
 record() {  # kind ok open_ms close_ms before-sample: the step's line with both probes
   local after p
@@ -139,7 +144,7 @@ record() {  # kind ok open_ms close_ms before-sample: the step's line with both 
 first="$(sample)"
 printf '%s\n' "$first" >>"$run/samples.tsv"
 record start 1 - - "$first"
-say "start: $(tail -n1 "$run/steps.tsv" | cut -f23 | cut -d'|' -f1 | cut -c1-160)"
+say "start: $(tail -n1 "$run/steps.tsv" | cut -f25 | cut -d'|' -f1 | cut -c1-160)"
 for i in "${!steps[@]}"; do
   due=$(( total_s * 1000 * (i + 1) / 24 ))
   # Idle until the step is due: a light Linux-side sample every 10 seconds.
@@ -154,7 +159,7 @@ for i in "${!steps[@]}"; do
   printf '%s\n' "$before" >>"$run/samples.tsv"
   if [ "$kind" = panel ]; then step_panel; else step_lock; fi
   record "$kind" "$step_ok" "$step_open" "$step_close" "$before"
-  say "$kind $((i + 1))/23 ok=$step_ok open=${step_open}ms close=${step_close}ms: $(tail -n1 "$run/steps.tsv" | cut -f23 | cut -d'|' -f1 | cut -c1-160)"
+  say "$kind $((i + 1))/23 ok=$step_ok open=${step_open}ms close=${step_close}ms: $(tail -n1 "$run/steps.tsv" | cut -f25 | cut -d'|' -f1 | cut -c1-160)"
 done
 while [ $(( $(now_ms) - t0 )) -lt $((total_s * 1000)) ]; do sleep 1; done
 last="$(sample)"
@@ -178,7 +183,8 @@ if [ "${BUDGET_NO_DOC:-0}" != 1 ]; then
     echo
     echo "The widget idling with its icon breathing, measured beside a minimal Win32 window that"
     echo "runs the same timers (1000, 120, 800 and 40 ms; the fifth timer has period 0) and does"
-    echo "nothing on their ticks, both under one wineserver on a virtual X display. During the run"
+    echo "nothing on their ticks, and beside a floor window doing the least the idle icon must do"
+    echo "(tools/budget/floor_window.cpp), all under one wineserver on a virtual X display. During the run"
     echo "the pointer opens the panel 20 times and starts 3 locks from the icon menu (测试), each"
     echo "ended at once by the emergency unlock. Produced by tools/budget/run_budget.sh; how each"
     echo "figure is obtained is at the end."
