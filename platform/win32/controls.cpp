@@ -47,16 +47,16 @@ std::wstring shortIntegerText(const std::wstring& text) {
 
 }  // namespace
 
-HFONT Desktop::fontFor(const Font& f) {
+HFONT Desktop::fontFor(LiveWindow& lw, const Font& f) {
     if (!f.face) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     std::string key = std::string(f.face) + '|' + std::to_string(f.height) + '|' +
                       std::to_string(f.weight) + '|' + std::to_string(f.charset);
-    auto it = fonts_.find(key);
-    if (it != fonts_.end()) return it->second;
+    auto it = lw.fonts.find(key);
+    if (it != lw.fonts.end()) return it->second;
     HFONT font = CreateFontW(f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE,
                              static_cast<DWORD>(f.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(f.face).c_str());
-    fonts_[key] = font;
+    lw.fonts[key] = font;
     return font;
 }
 
@@ -80,7 +80,7 @@ void Desktop::createControls(LiveWindow& lw) {
                                          WS_CHILD | ES_AUTOHSCROLL | align | shown, c.left, c.top,
                                          c.width, c.height, lw.hwnd, id, instance, nullptr);
                 if (!c.hwnd) break;
-                SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.unit->font)), FALSE);
+                SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(lw, c.unit->font)), FALSE);
                 SendMessageW(c.hwnd, EM_LIMITTEXT, 0, 0);
                 c.backBrush = CreateSolidBrush(resolveColour(c.backColour));
                 auto previous = reinterpret_cast<WNDPROC>(
@@ -108,6 +108,9 @@ void Desktop::releaseControls(LiveWindow& lw) {
         c.hwnd = nullptr;
     }
     lw.backPicture.dropBitmap();
+    // The edit boxes that used them are destroyed by now.
+    for (auto& [key, font] : lw.fonts) DeleteObject(font);
+    lw.fonts.clear();
 }
 
 RECT Desktop::controlRect(const LiveWindow& w, const LiveControl& c) const {

@@ -214,10 +214,10 @@ void Desktop::releaseResources() {
         if (live_[i]) {
             live_[i]->backPicture.dropBitmap();
             for (auto& c : live_[i]->controls) c.picture.dropBitmap();
+            for (auto& [key, font] : live_[i]->fonts) DeleteObject(font);
+            live_[i]->fonts.clear();
         }
     }
-    for (auto& [key, font] : fonts_) DeleteObject(font);
-    fonts_.clear();
     if (appIcon_) DestroyIcon(appIcon_);
     appIcon_ = nullptr;
 }

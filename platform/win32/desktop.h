@@ -101,6 +101,9 @@ struct LiveWindow {
     std::vector<LiveControl> controls;
     std::vector<LiveMenuItem> menu;
     std::vector<Run> shapeRuns;  // the shape set last, so an unchanged one is not sent again
+    // Fonts of this window's labels and edit boxes, made at first use and deleted with
+    // the window: a panel or lock that comes and goes leaves no font objects behind.
+    std::map<std::string, HFONT> fonts;
     bool hasShape = false;
 
     LiveControl* control(std::string_view name);
@@ -209,7 +212,7 @@ private:
     Value getControl(LiveWindow& w, LiveControl& c, int index, bool loaded);
     void setControl(LiveWindow& w, LiveControl& c, int index, const Value& v, bool loaded);
     RECT controlRect(const LiveWindow& w, const LiveControl& c) const;
-    HFONT fontFor(const Font& f);
+    HFONT fontFor(LiveWindow& lw, const Font& f);
     void setTimerPeriod(LiveControl& c, int period);
     // paint.cpp
     void paintWindow(LiveWindow& lw);
@@ -231,7 +234,6 @@ private:
     std::map<HWND, Where> handles_;
     HWND owner_ = nullptr;  // hidden tool window owning windows without a taskbar button
     HICON appIcon_ = nullptr;
-    std::map<std::string, HFONT> fonts_;
     std::vector<std::function<void()>> exitRoutines_;
     std::vector<Override> overrides_;
     std::unique_ptr<SystemCalls> calls_;

@@ -144,7 +144,7 @@ void Desktop::paintWindow(LiveWindow& lw) {
         for (const LiveControl& c : lw.controls) {
             if (c.kind != ControlKind::TransparentLabel || !c.visible || c.text.empty()) continue;
             RECT r{c.left, c.top, c.left + c.width, c.top + c.height};
-            HGDIOBJ oldFont = SelectObject(mem, fontFor(c.unit->font));
+            HGDIOBJ oldFont = SelectObject(mem, fontFor(lw, c.unit->font));
             SetTextColor(mem, resolveColour(c.textColour));
             DrawTextW(mem, widen(c.text).c_str(), -1, &r, textFormat(*c.unit));
             SelectObject(mem, oldFont);
@@ -158,7 +158,7 @@ void Desktop::paintWindow(LiveWindow& lw) {
     EndPaint(lw.hwnd, &ps);
 }
 
-void Desktop::paintControl(LiveWindow&, LiveControl& c) {
+void Desktop::paintControl(LiveWindow& lw, LiveControl& c) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(c.hwnd, &ps);
     RECT r{};
@@ -176,7 +176,7 @@ void Desktop::paintControl(LiveWindow&, LiveControl& c) {
         if (!c.text.empty()) {
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, resolveColour(c.textColour));
-            HGDIOBJ oldFont = SelectObject(dc, fontFor(c.unit->font));
+            HGDIOBJ oldFont = SelectObject(dc, fontFor(lw, c.unit->font));
             DrawTextW(dc, widen(c.text).c_str(), -1, &r, textFormat(*c.unit));
             SelectObject(dc, oldFont);
         }

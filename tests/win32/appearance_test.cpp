@@ -42,14 +42,27 @@ RegionRects windowRegion(HWND h) {
 // GDI objects of this process. NOTE: Wine answers 0 to GetGuiResources; its GDI
 // handle table, which the process environment block points at as on Windows, is
 // counted instead (entries of 24 bytes, the object type at byte 14, 0 when free).
-DWORD gdiObjects() {
-    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
+const BYTE* gdiHandleTable() {
     const BYTE* peb = nullptr;
     asm("movl %%fs:0x30, %0" : "=r"(peb));  // the 32-bit process environment block
-    auto* table = *reinterpret_cast<const BYTE* const*>(peb + 0x94);
+    return *reinterpret_cast<const BYTE* const*>(peb + 0x94);
+}
+
+DWORD gdiObjects() {
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
+    const BYTE* table = gdiHandleTable();
     if (!table) return 0;
     DWORD n = 0;
     for (int i = 0; i < 0x10000; ++i) n += table[i * 24 + 14] != 0;
+    return n;
+}
+
+// Live GDI objects of one type in the same table (0x0a fonts, 0x10 brushes).
+DWORD gdiObjectsOfType(BYTE type) {
+    const BYTE* table = gdiHandleTable();
+    if (!table) return 0;
+    DWORD n = 0;
+    for (int i = 0; i < 0x10000; ++i) n += table[i * 24 + 14] == type;
     return n;
 }
 
@@ -252,6 +265,35 @@ TEST_F(Win32Desktop, PicturesAndShapesLeaveNoObjectsBehind) {
     EXPECT_GT(userBefore, 0u);
     EXPECT_LE(gdiAfter, gdiBefore + 2);
     EXPECT_LE(userAfter, userBefore + 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The panel and the lock come and go all day: the fonts of their labels and edit
+// boxes go with them, from the very first time. Brushes are counted from the second
+// round on: the system makes a brush per system colour at its first use and keeps it.
+TEST_F(Win32Desktop, AWindowThatComesAndGoesTakesItsFontsAndBrushesWithIt) {
+    constexpr BYTE kFont = 0x0a, kBrush = 0x10;
+    ASSERT_TRUE(desk.loadWindow(kIcon));
+    ASSERT_NE(gdiHandleTable(), nullptr);
+    const DWORD fonts = gdiObjectsOfType(kFont);
+    for (int round = 1; round <= 2; ++round) {
+        for (WindowId w : {kPanel, kShutdown}) {
+            SCOPED_TRACE(std::string(windowName(w)) + ", round " + std::to_string(round));
+            const DWORD brushes = gdiObjectsOfType(kBrush);
+            ASSERT_TRUE(desk.loadWindow(w));
+            RedrawWindow(hwnd(w), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            EXPECT_GT(gdiObjectsOfType(kFont), fonts);  // the window's own fonts exist meanwhile
+            desk.destroyWindow(w);
+            ASSERT_TRUE(pumpUntil([&] { return !desk.isLoaded(w); }));
+            EXPECT_EQ(gdiObjectsOfType(kFont), fonts);
+            if (round > 1) {
+                EXPECT_EQ(gdiObjectsOfType(kBrush), brushes);
+            }
+        }
+    }
 }
 
 }  // namespace
