@@ -22,6 +22,11 @@ set_source_files_properties(${widget_rc} PROPERTIES
 add_executable(desk_widget WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cpp ${widget_rc})
 target_link_libraries(desk_widget PRIVATE win32_desktop)
 target_link_options(desk_widget PRIVATE ${widget_static_link})
+# Sections aligned to pages in the file as in memory: the loader can then map the
+# program's code and constant data straight from the file, shared and only as far as
+# it is used, instead of copying all of it (some 3 MB, pictures and fonts' tables of the
+# static libraries included) into private memory at start.
+target_link_options(desk_widget PRIVATE -Wl,--file-alignment,0x1000 -Wl,--strip-debug)
 # The breathing frames are read from folders beside the program.
 add_custom_command(TARGET desk_widget POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/units/themes
