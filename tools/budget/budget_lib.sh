@@ -30,6 +30,9 @@ cpu_ticks() {
 }
 
 status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status" 2>/dev/null; }
+# Resident memory of the process's own: anonymous and shared-memory pages, without the
+# pages of files (libraries, fonts) that other processes can share.
+private_kb() { echo $(( $(status_kb "$1" RssAnon) + $(status_kb "$1" RssShmem) )); }
 
 # The probe's lines (one per process) for the given executable names.
 probe() { wine "$out/probe.exe" "$@" 2>/dev/null | tr -d '\r'; }

@@ -128,10 +128,10 @@ done
 : >"$run/steps.tsv"
 t0=$(now_ms)
 sample() {  # one line of the Linux figures of both processes and the server
-  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$(( ($(now_ms) - t0) ))" "$(cut -d' ' -f1 /proc/loadavg)" \
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$(( ($(now_ms) - t0) ))" "$(cut -d' ' -f1 /proc/loadavg)" \
     "$(cpu_ticks "$wpid")" "$(status_kb "$wpid" VmRSS)" "$(status_kb "$wpid" Threads)" \
     "$(cpu_ticks "$mpid")" "$(status_kb "$mpid" VmRSS)" "$(status_kb "$mpid" Threads)" "$(cpu_ticks "$spid")" \
-    "$(cpu_ticks "$fpid")"
+    "$(cpu_ticks "$fpid")" "$(private_kb "$wpid")" "$(private_kb "$mpid")"
 }
 record() {  # kind ok open_ms close_ms before-sample: the step's line with both probes
   local after p
@@ -144,7 +144,7 @@ record() {  # kind ok open_ms close_ms before-sample: the step's line with both 
 first="$(sample)"
 printf '%s\n' "$first" >>"$run/samples.tsv"
 record start 1 - - "$first"
-say "start: $(tail -n1 "$run/steps.tsv" | cut -f25 | cut -d'|' -f1 | cut -c1-160)"
+say "start: $(tail -n1 "$run/steps.tsv" | cut -f29 | cut -d'|' -f1 | cut -c1-160)"
 for i in "${!steps[@]}"; do
   due=$(( total_s * 1000 * (i + 1) / 24 ))
   # Idle until the step is due: a light Linux-side sample every 10 seconds.
@@ -159,7 +159,7 @@ for i in "${!steps[@]}"; do
   printf '%s\n' "$before" >>"$run/samples.tsv"
   if [ "$kind" = panel ]; then step_panel; else step_lock; fi
   record "$kind" "$step_ok" "$step_open" "$step_close" "$before"
-  say "$kind $((i + 1))/23 ok=$step_ok open=${step_open}ms close=${step_close}ms: $(tail -n1 "$run/steps.tsv" | cut -f25 | cut -d'|' -f1 | cut -c1-160)"
+  say "$kind $((i + 1))/23 ok=$step_ok open=${step_open}ms close=${step_close}ms: $(tail -n1 "$run/steps.tsv" | cut -f29 | cut -d'|' -f1 | cut -c1-160)"
 done
 while [ $(( $(now_ms) - t0 )) -lt $((total_s * 1000)) ]; do sleep 1; done
 last="$(sample)"
