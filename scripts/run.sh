@@ -66,25 +66,8 @@ if [ -n "${WIDGET_DISPLAY:-}" ]; then
 elif [ -n "${DISPLAY:-}" ] && display_works "$DISPLAY"; then
   :
 else
-  for n in $(seq 50 149); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    # Its own session: Ctrl+C reaches this script, which stops the widget first.
-    setsid Xvfb ":$n" -nolisten tcp -screen 0 1920x1080x24 >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-      display_works ":$n" && break
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    if display_works ":$n"; then
-      export DISPLAY=":$n"
-      break
-    fi
-    # Another program took the number in the meantime: try the next one.
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
-  done
+  source "$root/scripts/virtual_display.sh"
+  start_virtual_display 50 149 1 || true
   [ -n "$xvfb_pid" ] || { say "no free X display found"; exit 1; }
   say "started a virtual display $DISPLAY (1920x1080)"
 fi

@@ -44,34 +44,13 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Polls a condition until it holds or the deadline (seconds) passes.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.1
-  done
-}
-
 # --- the display --------------------------------------------------------------
 if [ -n "${WIDGET_DISPLAY:-}" ]; then
   export DISPLAY="$WIDGET_DISPLAY"
 else
   command -v Xvfb >/dev/null || { say "Xvfb is not installed (scripts/install_deps.sh wine)"; exit 1; }
-  for n in $(seq 90 189); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -nolisten tcp -screen 0 1920x1080x24 >/dev/null 2>&1 &
-    xvfb_pid=$!
-    if wait_for 10 test -e "/tmp/.X11-unix/X$n" && kill -0 "$xvfb_pid" 2>/dev/null; then
-      export DISPLAY=":$n"
-      break
-    fi
-    # Another run took the number in the meantime: try the next one.
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
-  done
+  source "$root/scripts/virtual_display.sh"
+  start_virtual_display 90 189 || true
   [ -n "$xvfb_pid" ] || { say "no free X display found"; exit 1; }
 fi
 

@@ -58,14 +58,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'say "interrupted"; exit 130' INT TERM
-for n in $(seq 160 259); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -nolisten tcp -screen 0 1920x1080x24 >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then export DISPLAY=":$n"; break; fi
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
-done
+source "$root/scripts/virtual_display.sh"
+start_virtual_display 160 259 || true
 [ -n "$xvfb_pid" ] || die "no free X display"
 say "display $DISPLAY, prefix $WINEPREFIX, results in $run"
 
