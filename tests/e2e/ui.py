@@ -29,11 +29,21 @@ def drag_icon(desk, icon, x, y, docking=True):
     # NOTE: now and then Wine's move loop misses the release and the icon goes on
     # following the pointer; a person sees it and clicks to let go.
     dropped = desk.icon()
+
+    def following():
+        now = desk.icon()
+        return now and (now.left, now.top) != (dropped.left, dropped.top) and now.top == dropped.top + 30
+
     for _ in range(3):
         desk.move(x + 30, y + 30)
-        time.sleep(0.2)  # pacing: give a still-running move a chance to show itself
-        now = desk.icon()
-        if now and (now.left, now.top) != (dropped.left, dropped.top) and now.top == dropped.top + 30:
+        # A move still running shows itself by the icon following the pointer, which can
+        # take a while when the widget is busy (the hover may have opened the panel).
+        try:
+            poll(following, 1.5, "the icon following after the drop")
+            still_moving = True
+        except Failure:
+            still_moving = False
+        if still_moving:
             desk.log("the drop was not taken; clicking to let go")
             # Back to the drop point, which the icon follows; the button is up already,
             # so only a new press and release there end the move.
