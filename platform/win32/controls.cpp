@@ -108,7 +108,7 @@ void Desktop::releaseControls(LiveWindow& lw) {
         c.hwnd = nullptr;
     }
     lw.backPicture.dropBitmap();
-    // The edit boxes that used them are destroyed by now.
+    // Their edit boxes are gone by now, or the program is ending.
     for (auto& [key, font] : lw.fonts) DeleteObject(font);
     lw.fonts.clear();
 }

@@ -211,12 +211,7 @@ void Desktop::releaseResources() {
     sound::shutdown();
     showTaskbarIfWeHidIt();
     for (int i = 0; i < 4; ++i) {
-        if (live_[i]) {
-            live_[i]->backPicture.dropBitmap();
-            for (auto& c : live_[i]->controls) c.picture.dropBitmap();
-            for (auto& [key, font] : live_[i]->fonts) DeleteObject(font);
-            live_[i]->fonts.clear();
-        }
+        if (live_[i]) releaseControls(*live_[i]);
     }
     if (appIcon_) DestroyIcon(appIcon_);
     appIcon_ = nullptr;

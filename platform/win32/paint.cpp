@@ -58,7 +58,8 @@ std::shared_ptr<const Picture> ShownPicture::decoded() {
     if (!decodeTried_) {
         decodeTried_ = true;
         if (!bytes_.empty())
-            if (auto p = decodePicture(bytes_, limit_, limit_)) decoded_ = std::make_shared<const Picture>(std::move(*p));
+            if (auto p = decodePicture(bytes_, limit_, limit_))
+                decoded_ = std::make_shared<const Picture>(std::move(*p));
     }
     return decoded_;
 }
@@ -115,10 +116,13 @@ void Desktop::paintBackground(LiveWindow& lw, HDC to, const RECT& area, const RE
         return;
     }
     auto p = lw.backPicture.decoded();
-    HDC pic = p && p->width > 0 && p->height > 0 ? lw.backPicture.sourceFor(p->width, p->height, back) : nullptr;
+    HDC pic = p && p->width > 0 && p->height > 0
+                  ? lw.backPicture.sourceFor(p->width, p->height, back)
+                  : nullptr;
     if (!pic) return fill(to, area, back);
     for (int y = 0; y < client.bottom; y += p->height)
-        for (int x = 0; x < client.right; x += p->width) BitBlt(to, x, y, p->width, p->height, pic, 0, 0, SRCCOPY);
+        for (int x = 0; x < client.right; x += p->width)
+            BitBlt(to, x, y, p->width, p->height, pic, 0, 0, SRCCOPY);
 }
 
 void Desktop::paintWindow(LiveWindow& lw) {
@@ -188,23 +192,24 @@ void Desktop::paintControl(LiveWindow& lw, LiveControl& c) {
 // and read back, so a 16-bit display compares against what it really shows. Asked on
 // every breathing tick, so kept until the display's colour depth changes.
 std::uint32_t Desktop::renderedKey(Colour key) {
-    if (auto known = renderedKeys_.find(key & 0xFFFFFF); known != renderedKeys_.end()) return known->second;
+    const Colour rgb = key & 0xFFFFFF;
+    if (auto known = renderedKeys_.find(rgb); known != renderedKeys_.end()) return known->second;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bm = CreateCompatibleBitmap(screen, 2, 2);
     HGDIOBJ old = SelectObject(mem, bm);
-    SetPixel(mem, 1, 1, key & 0xFFFFFF);
+    SetPixel(mem, 1, 1, rgb);
     COLORREF got = GetPixel(mem, 1, 1);
     SelectObject(mem, old);
     DeleteObject(bm);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    if (got == CLR_INVALID) got = key & 0xFFFFFF;
-    const std::uint32_t rendered = 0xFF000000u | (GetRValue(got) << 16) | (GetGValue(got) << 8) | GetBValue(got);
-    renderedKeys_[key & 0xFFFFFF] = rendered;
+    if (got == CLR_INVALID) got = rgb;
+    const std::uint32_t rendered =
+        0xFF000000u | (GetRValue(got) << 16) | (GetGValue(got) << 8) | GetBValue(got);
+    renderedKeys_[rgb] = rendered;
     return rendered;
 }
-
 
 bool Desktop::setWindowShape(WindowId w, const Bytes& picture, Colour key) {
     LiveWindow* lw = live(w);

@@ -25,8 +25,10 @@ std::vector<char> frameBytes;  // kept between reads like a shown picture's byte
 
 void readFrame() {
     frame = frame % kFrames + 1;
-    const std::wstring path = frameDirectory + L"\\\u9ed1\u56fe\u6807" + std::to_wstring(frame) + L".png";
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::wstring path =
+        frameDirectory + L"\\\u9ed1\u56fe\u6807" + std::to_wstring(frame) + L".png";
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     if (f == INVALID_HANDLE_VALUE) return;
     LARGE_INTEGER size{};
     if (GetFileSizeEx(f, &size) && size.QuadPart < (1 << 20)) {
@@ -104,8 +106,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR cmdLine, int) {
     SelectObject(pictureDc, picture);
 
     // Where the widget's docked icon is not: the two must not cover each other.
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"budget floor", WS_POPUP, 200, 600,
-                                  kSize, kSize, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"budget floor", WS_POPUP,
+                                  200, 600, kSize, kSize, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, SW_SHOWNOACTIVATE);
     for (UINT id = 0; id < sizeof kPeriods / sizeof kPeriods[0]; ++id)
