@@ -284,7 +284,8 @@ TEST_F(Win32Desktop, AWindowThatComesAndGoesTakesItsFontsAndBrushesWithIt) {
             SCOPED_TRACE(std::string(windowName(w)) + ", round " + std::to_string(round));
             const DWORD brushes = gdiObjectsOfType(kBrush);
             ASSERT_TRUE(desk.loadWindow(w));
-            RedrawWindow(hwnd(w), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            RedrawWindow(hwnd(w), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             EXPECT_GT(gdiObjectsOfType(kFont), fonts);  // the window's own fonts exist meanwhile
             desk.destroyWindow(w);
             ASSERT_TRUE(pumpUntil([&] { return !desk.isLoaded(w); }));

@@ -21,6 +21,19 @@ struct Seen {
     bool topmost = false;
 };
 
+// A small hidden top-level window of this thread, to own or be disabled by a box.
+HWND plainWindow() {
+    static const ATOM cls = [] {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"DialogsTestPlainWindow";
+        return RegisterClassW(&wc);
+    }();
+    return CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(cls)), L"", WS_POPUP,
+                           0, 0, 10, 10, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 std::wstring textOf(HWND h) {
     wchar_t buf[512] = {};
     GetWindowTextW(h, buf, 512);
@@ -55,14 +68,8 @@ TEST(MessageBoxGbk, MapsEveryButtonToItsResult) {
 
 TEST(MessageBoxGbk, TaskModalUnlessSystemModalAndShowsTitleAndText) {
     DWORD me = GetCurrentThreadId();
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"MsgBoxOwnerTest6b";
-    RegisterClassW(&wc);
     // A top-level window of this thread: a task-modal box disables it.
-    HWND other = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+    HWND other = plainWindow();
     ASSERT_TRUE(other);
     struct Case {
         int buttons;
@@ -238,13 +245,7 @@ TEST(InputBox, OkAndEnterReturnTheTextOthersLeaveItUntouched) {
 
 TEST(InputBox, IsModalToItsOwner) {
     DWORD me = GetCurrentThreadId();
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"InputOwnerTest6b";
-    RegisterClassW(&wc);
-    HWND owner = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+    HWND owner = plainWindow();
     ASSERT_TRUE(owner);
     InputSeen seen;
     Helper h([&] {
